@@ -1,0 +1,34 @@
+// The one field splitter for comma- or blank-separated lines (race file, wind file, text tracks,
+// NMEA, light list).
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace kw {
+
+// Keyword plus 20 values, so that a CRS line can carry a full course of 20 entries.
+constexpr int kMaxFields = 21;
+
+struct Fields {
+  std::array<std::string_view, kMaxFields> Field{};
+  int FieldCount = 0;
+  bool Overflow = false;  // the line had more fields than kMaxFields; the rest were dropped
+  // A value slot beyond FieldCount reads as absent (empty).
+  std::string_view operator[](int i) const {
+    return i < FieldCount ? Field[i] : std::string_view();
+  }
+};
+
+// Trims leading and trailing blanks and control characters.
+std::string_view Trim(std::string_view s);
+
+// Cuts `line` at each `sep`; every field is trimmed and an empty field reads "0". The remainder
+// after each separator is trimmed too, so a run of blanks is one blank separator. With a blank
+// separator a tab separates as well. The views point into `line`.
+void SplitFields(std::string_view line, char sep, Fields& out);
+
+// ASCII upper-case copy of a short keyword into `buf`; returns the view.
+std::string_view UpperKeyword(std::string_view s, char (&buf)[16]);
+
+}  // namespace kw

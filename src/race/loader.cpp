@@ -1,0 +1,246 @@
+#include "race/loader.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+#include "race/fields.h"
+#include "race/racefile.h"
+#include "race/session.h"
+#include "race/text.h"
+#include "race/tracks/dispatch.h"
+#include "view/geometry.h"
+
+namespace kw {
+
+void BuildRaceList(RaceData& r) {
+  QDir dir(r.ProgramFolder + QStringLiteral("raceadmin"));
+  // Sorted by name: directory order differs between file systems.
+  QStringList names = dir.entryList({QStringLiteral("*.txt")},
+                                    QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+  r.RaceListCount = 0;
+  for (const QString& n : names) {
+    if (r.RaceListCount >= kMaxRaces) break;
+    r.RaceList[r.RaceListCount++] = n;
+  }
+}
+
+int RaceListIndexOf(const RaceData& r) {
+  const QString path = r.RaceFilePath.toLower();
+  for (int i = 0; i < r.RaceListCount; ++i) {
+    if (path.contains(r.RaceList[i].toLower())) return i + 1;
+  }
+  return 0;
+}
+
+void ChooseRaceFile(RaceData& r) {
+  const QString admin = r.ProgramFolder + QStringLiteral("raceadmin/");
+  r.EditFilePath = r.ProgramFolder + QStringLiteral("ctrl/editfile.edt");
+  r.RaceFilePath.clear();
+  std::string text;
+  if (QFileInfo(r.EditFilePath).isFile() && ReadWholeFile(r.EditFilePath, text)) {
+    for (std::string_view line : SplitLines(text)) {
+      r.RaceFilePath = admin + DisplayText(Trim(line));
+    }
+    r.EditMode = 1;
+  } else {
+    r.EditMode = 0;
+    const QString st = admin + QStringLiteral("racefile.st");
+    if (QFileInfo(st).isFile() && ReadWholeFile(st, text)) {
+      auto lines = SplitLines(text);
+      if (!lines.empty()) r.RaceFilePath = admin + DisplayText(Trim(lines[0]));
+    }
+    if (!QFileInfo(r.RaceFilePath).isFile()) {
+      if (r.RaceListCount > 0) r.RaceFilePath = admin + r.RaceList[0];
+    }
+  }
+  r.RaceListIndex = RaceListIndexOf(r);
+}
+
+void ClearRaceTexts(RaceSession& s) {
+  RaceData& r = s.race;
+  r.RaceTitle.clear();
+  r.RaceSubtitle.clear();
+  r.RaceNote.clear();
+  r.WindFileName.clear();
+  r.MapFileCount = 0;
+  r.WindCount = 0;
+  r.WindTime.assign(1, 0);
+  r.WindSpeed.assign(1, 0);
+  r.WindDir.assign(1, 0);
+  r.WindSpeedMax = 0;
+  s.view.TraceMode = 1;
+  s.play.FinishedCount = 0;
+  s.play.SelectedBoat = 0;
+}
+
+void AssignBoatColors(RaceData& r) {
+  static constexpr Rgb kColors[15] = {{255, 0, 0},   {0, 0, 255},   {0, 128, 0},  {128, 128, 0},
+                                      {128, 0, 128}, {0, 128, 128}, {0, 0, 0},    {128, 128, 128},
+                                      {192, 192, 0}, {96, 96, 0},   {192, 0, 0},  {0, 0, 192},
+                                      {0, 128, 0},   {128, 128, 0}, {128, 0, 128}};
+  static constexpr const char* kKml[16] = {"FFFF0000", "FF00FF00", "FF0000FF", "FF00FFFF",
+                                           "FFFF00FF", "FFFFFF00", "FFFFFFFF", "FFFF8080",
+                                           "FF80FF80", "FF8080FF", "FFFF8000", "FF80FF00",
+                                           "FF8000FF", "FFFF0080", "FF00FF80", "FF0080FF"};
+  r.LaylineColor1 = {225, 0, 0};
+  r.LaylineColor2 = {0, 128, 0};
+  r.WindAxisColor = {255, 255, 0};
+  for (int b = 1; b <= r.BoatCount; ++b) {
+    // Boats 16 and later repeat the colours of boats 1..15; the 16th KML colour is kept for a
+    // table of 16 but never reached by that rule.
+    const int k = b <= 15 ? b : (b - 1) % 15 + 1;
+    r.BoatColor[b] = kColors[k - 1];
+    r.BoatKmlColor[b] = kKml[k - 1];
+  }
+}
+
+void SetBoatShape(RaceData& r) {
+  static constexpr double kLong[10][2] = {{0, 0},    {0, -50},  {12, -10},  {15, 20}, {10, 50},
+                                          {-10, 50}, {-15, 20}, {-12, -10}, {0, -50}, {0, -15}};
+  static constexpr double kShort[10][2] = {{0, 0},    {0, -50},  {10, -50},  {27, 10}, {20, 50},
+                                           {-20, 50}, {-27, 10}, {-10, -50}, {0, -50}, {0, -20}};
+  const auto& t = r.DefaultBoatLength > 3 ? kLong : kShort;
+  for (int i = 1; i <= 9; ++i) {
+    r.HullX[i] = t[i][0];
+    r.HullY[i] = t[i][1];
+  }
+  if (r.DefaultBoatLength > 10) {
+    const double f = 1 - (r.DefaultBoatLength - 10) * 0.022;
+    for (int i = 2; i <= 7; ++i) r.HullX[i] = std::nearbyint(r.HullX[i] * f);
+  }
+}
+
+LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
+  RaceData& r = s.race;
+  LoadOutcome out;
+  r.DroppedBoatCount = 0;
+  const int total = r.BoatCount;
+  for (int i = 1; i <= total; ++i) {
+    hooks.ProcessEvents();
+    const QString text = QStringLiteral("LOADING  ") + DisplayText(r.BoatTrackFile[i]) +
+                         QStringLiteral("  (%1/%2)").arg(i).arg(total);
+    if (!hooks.TrackProgress(i, total, text)) {
+      out.status = LoadOutcome::Cancelled;
+      r.BoatCount = i - 1 - r.DroppedBoatCount;
+      return out;
+    }
+    LoadTrackResult t = LoadTrack(r, s.view, i);
+    const int row = i - r.DroppedBoatCount;
+    if (!t.ok) {
+      // What was read so far stays; the boats after this one are not loaded.
+      out.status = LoadOutcome::ConversionError;
+      out.error = t.error;
+      r.BoatCount = row - (r.BoatSampleCount[row] < kMinTrackSamples ? 1 : 0);
+      return out;
+    }
+    if (r.BoatSampleCount[row] < kMinTrackSamples) {
+      DroppedBoat d;
+      d.file = r.BoatTrackFile[row];
+      d.name = r.BoatName[row];
+      d.samples = r.BoatSampleCount[row];
+      d.reason = !t.fileFound ? DroppedBoat::MissingFile
+                 : (!t.formatKnown || (r.BoatSampleCount[row] == 0 && t.skipped > 0))
+                     ? DroppedBoat::Unreadable
+                     : DroppedBoat::TooFewSamples;
+      r.DroppedBoats.push_back(d);
+      ++r.DroppedBoatCount;
+    }
+  }
+  r.BoatCount -= r.DroppedBoatCount;
+  SetBoatTableCapacity(r);
+  return out;
+}
+
+// Steps owned by later parts of the program. Each keeps its place in the sequence.
+void ReadWindFile(RaceSession&) {}
+void DetectMarkPassing(RaceSession&) {}
+void TrimTracksAtFinish(RaceSession&) {}
+void LoadCoastlineAndLights(RaceSession&) {}
+void BuildOverviewMap(RaceSession&) {}
+void PrepareRankings(RaceSession&) {}
+void ComputeLegDistances(RaceSession&) {}
+void BuildLegs(RaceSession&) {}
+void BuildWindStrip(RaceSession&) {}
+void DrawGraphs(RaceSession&) {}
+
+LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
+  RaceData& r = s.race;
+  LoadOutcome out;
+  s.play.RepeatActive = 0;
+  if (r.EditMode == 1) r.NorthUp = 0;
+  hooks.PrepareCover();
+  ClearRaceTexts(s);
+  hooks.ProcessEvents();
+  s.view.TraceZoomOut = 1.0;
+  s.play.Page = 1;
+  r.HiddenBoatCount = 0;
+  s.play.PlayDirection = 1;
+  s.play.FrameCount = 30;
+  hooks.Beep();
+
+  RaceFileResult rf = ReadRaceFile(r, r.RaceFilePath, s.play.ModeChosenByUser != 0);
+  if (r.EditMode == 1) {
+    r.NorthUp = 0;
+    r.Controls.WindwardChecked = true;
+  }
+  if (!rf.notes.Empty()) out.notice = rf.notes.Text();
+  if (!rf.ok) {
+    hooks.RaceFileRead();
+    out.status = LoadOutcome::ConversionError;
+    out.error = rf.error;
+    return out;
+  }
+  s.view.TraceZoomOut = 1.0;
+  hooks.RaceFileRead();
+  if (r.HasHandicap != 0 && s.play.FirstLoadDone) {
+    r.CorrectedTimeMode = r.Controls.CtModeChecked ? 1 : 0;
+  }
+  s.play.ModeChosenByUser = 0;
+  r.RaceFileName = QFileInfo(r.RaceFilePath).fileName().left(50);
+  if (r.BoatCount < 1) {
+    out.status = LoadOutcome::NoBoats;
+    return out;
+  }
+  ReadWindFile(s);
+  for (auto* a : {&r.TrackTime, &r.TrackLat, &r.TrackLon, &r.TrackSpeed}) a->clear();
+  r.TrackCourse.clear();
+  SetBoatTableCapacity(r);
+
+  LoadOutcome tracks = LoadTracks(s, hooks);
+  if (tracks.status != LoadOutcome::Loaded) {
+    tracks.notice = out.notice;
+    return tracks;
+  }
+  DetectMarkPassing(s);
+  if (r.CourseCount > 1) TrimTracksAtFinish(s);
+  AssignBoatColors(r);
+  hooks.ViewSetUp();
+  ComputeRaceExtent(r, s.view);
+  LoadCoastlineAndLights(s);
+  BuildOverviewMap(s);
+  DeriveSpeedAndCourse(r, s.view.CosCentreLat);
+  hooks.Beep();
+  PrepareRankings(s);
+  hooks.PlaybackReady();
+  SetBoatShape(r);
+  s.play.RaceClock = r.ClockFirst;
+  hooks.RaceFileRead();
+  ComputeLegDistances(s);
+  BuildLegs(s);
+  if (r.PreStartSpeed == 0) r.PreStartSpeed = r.RaceSpeed;
+  s.play.PlaySpeed = r.PreStartSpeed;
+  s.play.HasWindFile = r.WindFileName.empty() ? 0 : 1;
+  if (s.play.HasWindFile) BuildWindStrip(s);
+  hooks.PanelLayout();
+  DrawGraphs(s);
+  s.play.RaceClock = r.ClockFirst;
+  s.play.FirstLoadDone = 1;
+  if (r.EditMode == 0) s.view.TraceMode = 1;
+  hooks.Started();
+  return out;
+}
+
+}  // namespace kw

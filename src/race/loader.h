@@ -1,0 +1,80 @@
+// The race catalogue and the loading sequence that turns a race file into a ready-to-replay
+// race. The same sequence serves the window and the CLI: the window's steps are hooks.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "race/errors.h"
+
+namespace kw {
+
+struct RaceData;
+struct RaceSession;
+
+// The window's part of the loading sequence; every hook defaults to nothing, as in the CLI.
+class LoadHooks {
+ public:
+  virtual ~LoadHooks() = default;
+  // Cover picture, window placement, edit-mode and language controls, timers stopped and the
+  // previous race's controls freed, the cover laid out, the map controls reset, a beep.
+  virtual void PrepareCover() {}
+  // Lets pending window messages run (they may not start another load).
+  virtual void ProcessEvents() {}
+  // The race file was read: captions, mode buttons, the form shown.
+  virtual void RaceFileRead() {}
+  // Before boat i of n is read: the progress bar and "LOADING  file  (i/n)". Returning false
+  // abandons the load (the window is closing).
+  virtual bool TrackProgress(int /*i*/, int /*n*/, const QString& /*text*/) { return true; }
+  // View set-up: layout of the map area and the overview, before the race extent.
+  virtual void ViewSetUp() {}
+  virtual void Beep() {}
+  // Playback buttons, start state, language texts.
+  virtual void PlaybackReady() {}
+  // Panel layout and the speed bar at the pre-start speed.
+  virtual void PanelLayout() {}
+  // Timer2 started, stopwatch shown, view radio buttons and edit fields set.
+  virtual void Started() {}
+};
+
+struct LoadOutcome {
+  enum Status { Loaded, NoBoats, ConversionError, Cancelled };
+  Status status = Loaded;
+  ReadError error;  // for ConversionError
+  QString notice;   // entries ignored because a table was full; empty when none
+};
+
+// Enumerates raceadmin/*.txt (sorted by name) into RaceList.
+void BuildRaceList(RaceData& race);
+
+// Chooses the race file to open at start: the last line of ctrl/editfile.edt (edit mode), else
+// the first line of raceadmin/racefile.st, else the first race file. Sets RaceFilePath,
+// EditFilePath, EditMode and RaceListIndex.
+void ChooseRaceFile(RaceData& race);
+
+// 1-based position in RaceList of the first entry found (ignoring case) inside RaceFilePath.
+int RaceListIndexOf(const RaceData& race);
+
+void ClearRaceTexts(RaceSession& s);
+void AssignBoatColors(RaceData& race);
+void SetBoatShape(RaceData& race);
+
+// Reads every boat's track with progress; drops boats with fewer than 15 samples.
+LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks);
+
+// The whole loading sequence, in order.
+LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks);
+
+// Steps that later parts of the program fill in; each runs at its place in LoadRace.
+void ReadWindFile(RaceSession& s);
+void DetectMarkPassing(RaceSession& s);
+void TrimTracksAtFinish(RaceSession& s);
+void LoadCoastlineAndLights(RaceSession& s);
+void BuildOverviewMap(RaceSession& s);
+void PrepareRankings(RaceSession& s);
+void ComputeLegDistances(RaceSession& s);
+void BuildLegs(RaceSession& s);
+void BuildWindStrip(RaceSession& s);
+void DrawGraphs(RaceSession& s);
+
+}  // namespace kw

@@ -1,0 +1,134 @@
+#include "race/model.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "race/numbers.h"
+#include "view/geometry.h"
+
+namespace kw {
+
+RaceData::RaceData() {
+  const size_t n = kMaxBoats + 2;
+  BoatTrackFile.resize(n);
+  BoatName.resize(n);
+  BoatClass.resize(n);
+  BoatFactor.resize(n);
+  BoatTimeOffset.resize(n);
+  BoatShown.resize(n);
+  BoatLength.resize(n);
+  BoatSampleCount.resize(n);
+  BoatSampleInterval.resize(n);
+  BoatColor.resize(n);
+  BoatKmlColor.resize(n);
+  BoatSkippedRecords.resize(n);
+  WindTime.resize(1);
+  WindSpeed.resize(1);
+  WindDir.resize(1);
+  SetBoatTableCapacity(*this);
+}
+
+void ResetRaceTables(RaceData& r) {
+  r.ClassesDeclared = 0;
+  r.ClassCount = 0;
+  r.BoatCount = 0;
+  r.MarkCount = 0;
+  r.LineCount = 0;
+  r.RefLineCount = 0;
+  r.CourseCount = 0;
+  r.MapFileCount = 0;
+  r.AttachmentCount = 0;
+  r.CorrectedTimeMode = 0;
+  r.NorthUp = 0;
+  r.RaceTitle.clear();
+  r.RaceSubtitle.clear();
+  r.RaceSpeed = 5.0;
+  r.PreStartSpeed = 0;
+  r.DefaultBoatLength = 4.7;
+  r.AddArea = 5;
+  r.PreStartSeconds = 180;
+  r.HasHandicap = 0;
+  r.DroppedBoatCount = 0;
+  r.DroppedBoats.clear();
+  std::fill(r.BoatSampleCount.begin(), r.BoatSampleCount.end(), 0);
+  std::fill(r.BoatSkippedRecords.begin(), r.BoatSkippedRecords.end(), 0);
+}
+
+void SetTrackCapacity(RaceData& r, int row, int n) {
+  r.TrackTime[row].resize(n);
+  r.TrackLat[row].resize(n);
+  r.TrackLon[row].resize(n);
+  r.TrackSpeed[row].resize(n);
+  r.TrackCourse[row].resize(n);
+}
+
+void SetBoatTableCapacity(RaceData& r) {
+  const size_t n = static_cast<size_t>(r.BoatCount) + 2;
+  r.TrackTime.resize(n);
+  r.TrackLat.resize(n);
+  r.TrackLon.resize(n);
+  r.TrackSpeed.resize(n);
+  r.TrackCourse.resize(n);
+}
+
+void CompactBoat(RaceData& r, int from, int to) {
+  if (from == to) return;
+  r.BoatTrackFile[to] = r.BoatTrackFile[from];
+  r.BoatName[to] = r.BoatName[from];
+  r.BoatClass[to] = r.BoatClass[from];
+  r.BoatFactor[to] = r.BoatFactor[from];
+  r.BoatTimeOffset[to] = r.BoatTimeOffset[from];
+  r.BoatShown[to] = r.BoatShown[from];
+  r.BoatLength[to] = r.BoatLength[from];
+}
+
+void DeriveSpeedAndCourse(RaceData& r, double cosCentreLat) {
+  const double east = 1852.0 * cosCentreLat;
+  for (int b = 1; b <= r.BoatCount; ++b) {
+    const int n = r.BoatSampleCount[b];
+    auto& speed = r.TrackSpeed[b];
+    auto& course = r.TrackCourse[b];
+    std::fill(speed.begin(), speed.end(), 0.0);
+    std::fill(course.begin(), course.end(), 0);
+    if (n < 6) continue;
+    const auto& t = r.TrackTime[b];
+    const auto& la = r.TrackLat[b];
+    const auto& lo = r.TrackLon[b];
+    auto seg = [&](int i) {
+      double dy = (la[i + 1] - la[i]) * 1852.0;
+      double dx = (lo[i + 1] - lo[i]) * east;
+      return std::sqrt(dx * dx + dy * dy);
+    };
+    for (int j = 1; j <= n - 1; ++j) {
+      double north = (la[j + 1] - la[j]) * 1852.0;
+      double dx = (lo[j + 1] - lo[j]) * east;
+      if (dx == 0 && north == 0 && j > 1) {
+        course[j] = course[j - 1];
+      } else {
+        course[j] = RoundInt(BearingOf(dx, north));
+      }
+      const int a = j >= 2 ? j - 1 : 1;
+      const int z = std::min(j + 2, n);
+      double sum = 0;
+      for (int i = a; i < z; ++i) sum += seg(i);
+      double dt = t[z] - t[a];
+      speed[j] = dt > 0 ? sum / dt * 3.6 / 1.852 : 0;
+    }
+  }
+}
+
+void ApplyCorrectedTime(RaceData& r, int row) {
+  const int n = r.BoatSampleCount[row];
+  const double f = r.BoatFactor[row];
+  if (r.CorrectedTimeMode <= 0 || n <= 100 || f <= 0) return;
+  auto& t = r.TrackTime[row];
+  for (int i = 1; i <= n; ++i) {
+    if (t[i] > 0) t[i] = RoundHalfEven(f * t[i]);
+  }
+}
+
+void UpdateClockSpan(RaceData& r) {
+  r.ClockSpan = RoundInt(r.ClockLast - r.ClockFirst);
+}
+
+}  // namespace kw

@@ -1,0 +1,177 @@
+// The one race held in memory: header settings, boat, class and course tables, the per-boat
+// sample arrays, the wind series, the clock range, the race catalogue and the file paths.
+// Tables are 1-based (slot 0 unused) and sized to their fixed capacities once.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kw {
+
+constexpr int kMaxBoats = 80;
+constexpr int kMaxClasses = 10;
+constexpr int kMaxMarks = 20;
+constexpr int kMaxLines = 10;
+constexpr int kMaxRefLines = 10;
+constexpr int kMaxCourse = 20;
+constexpr int kMaxMapFiles = 10;
+constexpr int kMaxAttachments = 10;
+constexpr int kMaxRaces = 200;
+
+// Passing time of a course entry that a boat never passed; 999999 s or more means "not passed".
+constexpr double NotPassed = 1.0e7;
+
+// Fewer kept samples than this drop a boat from the race.
+constexpr int kMinTrackSamples = 15;
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// Values the race file sets on controls; the window applies them, the CLI ignores them.
+struct ControlSettings {
+  bool CtModeChecked = false;       // RadioButton11 ("CT mode") vs RadioButton10 ("ET mode")
+  bool WindwardChecked = true;      // RadioW ("Windwd") vs RadioN ("Northwd")
+  bool AttFilesEnabled = false;     // Button2 ("Att Files")
+  float RaceSpeedPosition = 0;      // ScrollBar1 position for RaceSpeed
+  float PreStartSpeedPosition = 0;  // ScrollBar1 position for PreStartSpeed
+  int BoatListMinHeight = 0;
+};
+
+// A boat named in the race file that is not in the race, and why.
+struct DroppedBoat {
+  enum Reason { MissingFile, TooFewSamples, Unreadable };
+  std::string file, name;  // as written in the race file
+  Reason reason = MissingFile;
+  int samples = 0;
+};
+
+struct RaceData {
+  RaceData();
+
+  // Race header. Texts from the file are raw bytes as read (names may be Shift_JIS).
+  std::string RaceTitle, RaceSubtitle, RaceNote;
+  QString RaceCaption = QStringLiteral("keelway  ");
+  QString RaceCaption2;
+  double StartTime = 0, FinishTime = 0;  // day-count date-times, local
+  int TimeZoneHours = 0;
+  double StartTimeUtc = 0, FinishTimeUtc = 0, RaceDate = 0;
+  int PreStartSeconds = 180;
+  int WindDirection = 0;
+  double MagneticVariation = 0;
+  int WindwardBearing = 0;
+  double DefaultBoatLength = 4.7;
+  int NorthUp = 0;
+  int CorrectedTimeMode = 0;
+  double RaceSpeed = 5.0, PreStartSpeed = 0;
+  float AddArea = 5;
+  int LaylineAngle1 = 0, LaylineAngle2 = 0;
+  std::string WindFileName;
+  std::array<std::string, kMaxMapFiles + 1> MapFileName;  // 1-based
+  int MapFileCount = 0;
+  std::array<std::string, kMaxAttachments> AttachmentName;  // 0-based
+  int AttachmentCount = 0;
+  int HasHandicap = 0;
+
+  // Boats, 1..BoatCount.
+  int BoatCount = 0;
+  std::vector<std::string> BoatTrackFile, BoatName;
+  std::vector<int> BoatClass;
+  std::vector<double> BoatFactor;
+  std::vector<int> BoatTimeOffset;
+  std::vector<int> BoatShown;
+  std::vector<float> BoatLength;
+  std::vector<int> BoatSampleCount;
+  std::vector<int> BoatSampleInterval;
+  std::vector<Rgb> BoatColor;
+  std::vector<std::string> BoatKmlColor;
+  // Records the reader skipped for this boat (corrupt NMEA sentences, fixes without position).
+  std::vector<int> BoatSkippedRecords;
+  int BoatListRows = 0;
+  int HiddenBoatCount = 0;
+  int DroppedBoatCount = 0;
+  std::vector<DroppedBoat> DroppedBoats;  // in race-file order
+
+  // Classes, 1..ClassCount.
+  std::array<std::string, kMaxClasses + 1> ClassName;
+  int ClassCount = 0;
+  int ClassesDeclared = 0;
+  int ClassPanelHeight = 0;
+
+  // Per-boat samples [boat][sample], sample 1..BoatSampleCount; outer length BoatCount + 2.
+  std::vector<std::vector<double>> TrackTime, TrackLat, TrackLon, TrackSpeed;
+  std::vector<std::vector<int>> TrackCourse;
+
+  // Course.
+  std::array<double, kMaxMarks + 1> MarkLat{}, MarkLon{};
+  int MarkCount = 0;
+  std::array<double, kMaxLines + 1> LineLatA{}, LineLonA{}, LineLatB{}, LineLonB{};
+  int LineCount = 0;
+  std::array<double, kMaxRefLines + 1> RefLineLatA{}, RefLineLonA{}, RefLineLatB{}, RefLineLonB{};
+  int RefLineCount = 0;
+  std::array<std::string, kMaxCourse> CourseEntry;  // 0-based
+  int CourseCount = 0;
+
+  // Wind series, 1..WindCount; times in seconds from StartTime.
+  int WindCount = 0;
+  std::vector<double> WindTime, WindSpeed;
+  std::vector<int> WindDir;
+  double WindSpeedMax = 0;
+
+  // Fixed colours set with the boat colours.
+  Rgb LaylineColor1{225, 0, 0}, LaylineColor2{0, 128, 0}, WindAxisColor{255, 255, 0};
+
+  // Hull outline, 9 points (filled by SetBoatShape).
+  std::array<double, 10> HullX{}, HullY{};
+
+  // Derived clock range, seconds from the gun.
+  double ClockFirst = -190, ClockLast = 30;
+  int ClockSpan = 220;
+
+  // Files and paths; folders end in '/'.
+  QString ProgramFolder;
+  QString RaceFilePath;
+  QString RaceFileName;
+  QString EditFilePath;
+  int EditMode = 0;
+  // Set when the last read of the race file stopped on a conversion error: rewriting such a file
+  // would drop every course line after the bad one, so it is never rewritten.
+  bool RaceFileReadFailed = false;
+
+  // Race catalogue.
+  std::array<QString, kMaxRaces> RaceList;
+  int RaceListCount = 0;
+  int RaceListIndex = 0;
+
+  ControlSettings Controls;
+};
+
+// Empties the boat, class and course tables and restores the header defaults that a race file
+// read resets. StartTime, FinishTime, TimeZoneHours, WindDirection, MagneticVariation and the
+// layline angles carry over from the previous race on purpose.
+void ResetRaceTables(RaceData& race);
+
+// Sets all five sample arrays of one boat row to length n, keeping values; new slots are 0.
+void SetTrackCapacity(RaceData& race, int row, int n);
+
+// Sets the outer length of the five sample arrays to BoatCount + 2.
+void SetBoatTableCapacity(RaceData& race);
+
+// Moves boat row `from` down to row `to` (a boat before it was dropped).
+void CompactBoat(RaceData& race, int from, int to);
+
+// Fills TrackSpeed and TrackCourse for every boat from positions and times.
+void DeriveSpeedAndCourse(RaceData& race, double cosCentreLat);
+
+// In corrected-time mode, scales the times after the gun of one boat row by its factor.
+void ApplyCorrectedTime(RaceData& race, int row);
+
+// Recomputes ClockSpan from ClockFirst and ClockLast.
+void UpdateClockSpan(RaceData& race);
+
+}  // namespace kw

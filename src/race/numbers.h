@@ -1,0 +1,32 @@
+// Number helpers shared by every reader and writer: locale-independent parsing and the shortest
+// decimal text of a real.
+#pragma once
+
+#include <cmath>
+#include <string>
+#include <string_view>
+
+namespace kw {
+
+// Round half to even, as the program's "round" everywhere.
+inline double RoundHalfEven(double x) {
+  return std::nearbyint(x);
+}
+inline int RoundInt(double x) {
+  return static_cast<int>(std::nearbyint(x));
+}
+
+// Whole text (already trimmed) as a decimal integer with an optional sign.
+bool ParseInt(std::string_view text, int& out);
+// Whole text as a decimal real ("1.035", "-12", "+0.5", "1e3") with an optional sign.
+bool ParseReal(std::string_view text, double& out);
+
+// Shortest general decimal form with up to 15 significant digits ("2118.5", "0.3", "-12").
+std::string ShortestReal(double v);
+
+// The texts of a failed conversion, worded as users of race files know them.
+std::string NotAnInteger(std::string_view text);
+std::string NotAReal(std::string_view text);
+std::string NotADateTime(std::string_view text);
+
+}  // namespace kw

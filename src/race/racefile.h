@@ -1,0 +1,35 @@
+// The race file: a plain-text list of KEYWORD,value,... lines describing one race.
+#pragma once
+
+#include <QString>
+
+#include "race/errors.h"
+
+namespace kw {
+
+struct RaceData;
+
+struct RaceFileResult {
+  bool ok = true;
+  ReadError error;      // when !ok: reading stopped at this line
+  CapacityNotes notes;  // lines or values ignored because a table was full
+};
+
+// Resets the tables, reads every line of `path` and derives the values that follow from them.
+// A missing file reads nothing (the tables stay as reset). `modeChosenByUser` keeps the
+// ET/CT buttons as the user set them.
+RaceFileResult ReadRaceFile(RaceData& race, const QString& path, bool modeChosenByUser = false);
+
+struct WriteResult {
+  bool ok = true;
+  QString message;
+};
+
+// Rewrites RaceFilePath: every line but MK, LN, WF, CRS and WD kept byte for byte, then WF, WD,
+// MK, LN and CRS from the tables. Written to a temporary file and renamed over the old one.
+WriteResult WriteRaceFile(const RaceData& race);
+
+// ScrollBar1 position of a replay speed (single precision, not rounded).
+float SpeedToPosition(float v);
+
+}  // namespace kw

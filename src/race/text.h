@@ -1,0 +1,26 @@
+// Text as read from race data: bytes are kept as read so that names go back into files byte for
+// byte; they are decoded only for display (UTF-8 when valid, else Shift_JIS).
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kw {
+
+QString DisplayText(std::string_view bytes);
+
+// Whole file into memory; false (with a reason) when it cannot be read.
+bool ReadWholeFile(const QString& path, std::string& out, QString* error = nullptr);
+
+// Splits text into lines at LF; a CR before the LF is dropped. No empty last line for a final LF.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// The path of `name` inside `folder` (ending in '/'): the exact name when such a file exists,
+// else a file whose name matches ignoring case (race data often comes from Windows machines).
+// Backslashes in the name are taken as folder separators. Empty when nothing matches.
+QString ResolveFile(const QString& folder, std::string_view name);
+
+}  // namespace kw

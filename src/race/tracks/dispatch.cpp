@@ -1,0 +1,85 @@
+#include "race/tracks/dispatch.h"
+
+#include <QFileInfo>
+
+#include "race/model.h"
+#include "race/text.h"
+#include "race/tracks/readers.h"
+#include "view/view_state.h"
+
+namespace kw {
+
+TrackFormat FormatOfName(const QString& fileName) {
+  const QString ext = fileName.right(3).toLower();
+  if (ext == QLatin1String("gpx")) return TrackFormat::Gpx;
+  if (ext == QLatin1String("trb")) return TrackFormat::Trb;
+  if (ext == QLatin1String("gdb")) return TrackFormat::Gdb;
+  if (ext == QLatin1String("mps")) return TrackFormat::Mps;
+  if (ext == QLatin1String("trl")) return TrackFormat::Trl;
+  if (ext == QLatin1String("dtr") || ext == QLatin1String("trk")) return TrackFormat::TextTrack;
+  if (ext == QLatin1String("log")) return TrackFormat::Nmea;
+  return TrackFormat::None;
+}
+
+TrackFormat FormatOfContent(std::string_view data) {
+  // Looking at the head is enough: both formats show themselves early.
+  std::string_view head = data.substr(0, 1 << 20);
+  for (size_t p = head.find('<'); p != std::string_view::npos; p = head.find('<', p + 1)) {
+    if (p + 4 <= head.size() && (head[p + 1] | 0x20) == 'g' && (head[p + 2] | 0x20) == 'p' &&
+        (head[p + 3] | 0x20) == 'x')
+      return TrackFormat::Gpx;
+  }
+  for (size_t p = head.find('$'); p != std::string_view::npos; p = head.find('$', p + 1)) {
+    if (p + 6 <= head.size() && head[p + 3] == 'R' && head[p + 4] == 'M' && head[p + 5] == 'C')
+      return TrackFormat::Nmea;
+  }
+  return TrackFormat::None;
+}
+
+TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const QString& fileName,
+                              TrackStore& store) {
+  switch (format) {
+    case TrackFormat::Gpx:
+      return ReadGpx(data, fileName, store);
+    case TrackFormat::TextTrack:
+      return ReadTextTrack(data, fileName, store);
+    case TrackFormat::Nmea:
+      return ReadNmea(data, fileName, store);
+    default:
+      return {};
+  }
+}
+
+LoadTrackResult LoadTrack(RaceData& r, ViewState& view, int boatNumber) {
+  LoadTrackResult result;
+  const int row = boatNumber - r.DroppedBoatCount;
+  if (r.DroppedBoatCount > 0) CompactBoat(r, boatNumber, row);
+  r.BoatSampleCount[row] = 0;
+  r.BoatSkippedRecords[row] = 0;
+  const QString path =
+      ResolveFile(r.ProgramFolder + QStringLiteral("gpsdat/"), r.BoatTrackFile[row]);
+  if (path.isEmpty()) return result;
+  result.fileFound = true;
+  const QString name = QFileInfo(path).fileName();
+  std::string data;
+  QString why;
+  if (!ReadWholeFile(path, data, &why)) {
+    result.ok = false;
+    result.error = {name, 0, why};
+    return result;
+  }
+  TrackFormat format = FormatOfName(name);
+  if (format == TrackFormat::None) format = FormatOfContent(data);
+  // Binary logger formats are not read yet; they read nothing.
+  result.formatKnown =
+      format == TrackFormat::Gpx || format == TrackFormat::TextTrack || format == TrackFormat::Nmea;
+  TrackStore store(r, row);
+  static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
+  const int n = store.Finish();
+  r.BoatSkippedRecords[row] = result.skipped;
+  if (n < 100) view.TraceZoomOut = 1.0;
+  ApplyCorrectedTime(r, row);
+  return result;
+}
+
+}  // namespace kw

@@ -1,0 +1,35 @@
+// Chooses a track reader by the file's extension (or, for an extension that reads nothing, by
+// the content) and applies the rules every format shares.
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+#include "race/tracks/track_store.h"
+
+namespace kw {
+
+struct RaceData;
+struct ViewState;
+
+enum class TrackFormat { None, Gpx, TextTrack, Nmea, Trb, Gdb, Mps, Trl };
+
+// By the last three characters of the name, lower-cased.
+TrackFormat FormatOfName(const QString& fileName);
+// For files whose extension reads nothing: "<gpx" makes GPX, a "$??RMC" sentence NMEA.
+TrackFormat FormatOfContent(std::string_view data);
+
+TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const QString& fileName,
+                              TrackStore& store);
+
+struct LoadTrackResult : TrackReadResult {
+  bool fileFound = false;
+  bool formatKnown = false;
+};
+
+// Reads the track of boat `boatNumber` (1-based in race-file order) into row
+// boatNumber - DroppedBoatCount, moving the boat's row down first when boats were dropped.
+LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber);
+
+}  // namespace kw

@@ -1,0 +1,156 @@
+// NMEA 0183 logs: only RMC sentences of any talker ($GPRMC, $GNRMC, $IIRMC ...) are used:
+// time, status, latitude ddmm.mmmm + N/S, longitude dddmm.mmmm + E/W, date ddmmyy.
+// Logs from real instruments carry corrupt sentences: truncated or glued together, binary bytes
+// before '$', wrong checksums, empty fields. Such a sentence is skipped and counted and never
+// stops the load. Checksums are enforced only when the file has sentences with good ones, so
+// loggers that write none (or all wrong) still load.
+#include <array>
+#include <string_view>
+
+#include "race/datetime.h"
+#include "race/fields.h"
+#include "race/tracks/readers.h"
+
+namespace kw {
+
+namespace {
+
+int Hex(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+enum class Check { None, Good, Bad };
+
+// `s` is a sentence after its '$'. Splits off a "*hh" checksum and checks it.
+Check Checksum(std::string_view& s) {
+  size_t star = s.find('*');
+  if (star == std::string_view::npos) return Check::None;
+  std::string_view tail = Trim(s.substr(star + 1));
+  std::string_view body = s.substr(0, star);
+  s = body;
+  if (tail.size() < 2) return Check::Bad;
+  int h = Hex(tail[0]), l = Hex(tail[1]);
+  if (h < 0 || l < 0 || tail.size() != 2) return Check::Bad;
+  unsigned char x = 0;
+  for (char c : body) x ^= static_cast<unsigned char>(c);
+  return x == h * 16 + l ? Check::Good : Check::Bad;
+}
+
+// Calls fn(sentence) for each sentence of a line: each piece that starts at a '$', or the whole
+// line when it has none.
+template <typename Fn>
+void ForEachSentence(std::string_view line, Fn&& fn) {
+  size_t d = line.find('$');
+  if (d == std::string_view::npos) {
+    fn(line);
+    return;
+  }
+  while (d != std::string_view::npos) {
+    size_t next = line.find('$', d + 1);
+    fn(line.substr(d + 1, next == std::string_view::npos ? std::string_view::npos : next - d - 1));
+    d = next;
+  }
+}
+
+bool TwoDigits(std::string_view s, size_t at, int& v) {
+  if (at + 2 > s.size()) return false;
+  char a = s[at], b = s[at + 1];
+  if (a < '0' || a > '9' || b < '0' || b > '9') return false;
+  v = (a - '0') * 10 + (b - '0');
+  return true;
+}
+
+bool IsRmc(std::string_view firstField) {
+  std::string_view f = Trim(firstField);
+  for (size_t i = 0; i + 3 <= f.size(); ++i) {
+    char a = f[i] & ~0x20, b = f[i + 1] & ~0x20, c = f[i + 2] & ~0x20;
+    if (a == 'R' && b == 'M' && c == 'C') return true;
+  }
+  return false;
+}
+
+template <typename Fn>
+void ForEachLine(std::string_view data, Fn&& fn) {
+  size_t start = 0;
+  while (start < data.size()) {
+    size_t nl = data.find_first_of("\r\n", start);
+    std::string_view line =
+        data.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+    fn(line);
+    if (nl == std::string_view::npos) break;
+    start = nl + 1;
+  }
+}
+
+}  // namespace
+
+TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& store) {
+  TrackReadResult result;
+  // First pass: does this logger write valid checksums at all?
+  bool enforce = false;
+  ForEachLine(data, [&](std::string_view line) {
+    if (enforce) return;
+    ForEachSentence(line, [&](std::string_view s) {
+      if (Checksum(s) == Check::Good) enforce = true;
+    });
+  });
+
+  std::array<std::string_view, 13> f;
+  ForEachLine(data, [&](std::string_view line) {
+    ForEachSentence(line, [&](std::string_view s) {
+      const Check check = Checksum(s);
+      size_t comma = s.find(',');
+      if (!IsRmc(s.substr(0, comma))) return;
+      if (enforce && check != Check::Good) {
+        ++result.skipped;
+        return;
+      }
+      // Fields without the "0" for empty ones: an empty position must be seen as missing.
+      size_t n = 0, p = 0;
+      while (n < f.size()) {
+        size_t c = s.find(',', p);
+        f[n++] = Trim(s.substr(p, c == std::string_view::npos ? std::string_view::npos : c - p));
+        if (c == std::string_view::npos) break;
+        p = c + 1;
+      }
+      int hh, mi, ss, dd, mo, yy;
+      if (n < 10 || f[2] == "V" || f[3].empty() || f[4].empty() || f[5].empty() || f[6].empty() ||
+          !TwoDigits(f[1], 0, hh) || !TwoDigits(f[1], 2, mi) || !TwoDigits(f[1], 4, ss) ||
+          !TwoDigits(f[9], 0, dd) || !TwoDigits(f[9], 2, mo) || !TwoDigits(f[9], 4, yy)) {
+        ++result.skipped;
+        return;
+      }
+      // A date of zeros is a receiver without a fix yet.
+      if (dd < 1 || mo < 1 || yy < 1) {
+        ++result.skipped;
+        return;
+      }
+      const int year = 2000 + yy;
+      if (!IsValidDate(year, mo, dd) || hh > 23 || mi > 59 || ss > 59) {
+        ++result.skipped;
+        return;
+      }
+      char buf[32];
+      auto coord = [&](std::string_view letter, std::string_view number) {
+        size_t len = letter.size() + number.size();
+        if (len >= sizeof buf) return std::optional<double>();
+        for (size_t i = 0; i < letter.size(); ++i) buf[i] = letter[i];
+        for (size_t i = 0; i < number.size(); ++i) buf[letter.size() + i] = number[i];
+        return ParseCoordinate(std::string_view(buf, len), kCoordDegMin);
+      };
+      auto lat = coord(f[4], f[3]);
+      auto lon = coord(f[6], f[5]);
+      if (!lat || !lon) {
+        ++result.skipped;
+        return;
+      }
+      store.AddAt(EncodeDateTime(year, mo, dd, hh, mi, ss), *lat, *lon);
+    });
+  });
+  return result;
+}
+
+}  // namespace kw

@@ -1,0 +1,53 @@
+// The storing rules every track reader shares: which records are kept, how their times become
+// seconds from the gun, how the arrays grow, and what is derived after the file.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string_view>
+
+#include "race/errors.h"
+
+namespace kw {
+
+struct RaceData;
+
+struct TrackReadResult {
+  bool ok = true;
+  ReadError error;  // when !ok: the load stops with this message
+  int skipped = 0;  // records skipped as unusable (corrupt sentences, fixes without position)
+};
+
+// Coordinate text modes of the text formats: 1 decimal degrees, 2 DDMM.mmmm, 3 DDMMSS.s.
+enum CoordMode { kCoordDeg = 1, kCoordDegMin = 2, kCoordDms = 3 };
+
+// Hemisphere letter then the number: "N3539.7234" in mode 2 is 2139.7234 minutes; "S" and "W"
+// make it negative. nullopt when the number does not convert.
+std::optional<double> ParseCoordinate(std::string_view text, int mode);
+
+class TrackStore {
+ public:
+  TrackStore(RaceData& race, int row);
+
+  // A record at a UTC day-count date-time; kept when later than PreStartSeconds + 60 before
+  // the gun (after the boat's clock correction).
+  void AddAt(double utcDayCount, double lat, double lon);
+  void AddSeconds(long long seconds, double lat, double lon);
+  // Sets the sample count and the mean interval; returns the sample count.
+  int Finish();
+
+  int count() const { return n_; }
+  double raceDate() const;
+
+ private:
+  RaceData& race_;
+  int row_;
+  int n_ = 0;
+  int capacity_;
+  double startUtc_;
+  long long offset_;
+  long long firstKept_;
+};
+
+}  // namespace kw

@@ -1,0 +1,36 @@
+// Helpers for tests: temporary data folders laid out like the program's, and small writers.
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <string>
+#include <string_view>
+
+namespace kwtest {
+
+// A temporary data folder with raceadmin/, gpsdat/, winddat/, attachment/ and ctrl/.
+class DataFolder {
+ public:
+  DataFolder();
+  QString path() const;  // ends in '/'
+  // Writes bytes to a file under the folder (sub-folders created).
+  void Write(const QString& relative, std::string_view bytes) const;
+  std::string Read(const QString& relative) const;
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// GPX text of n points starting at `utc` ("2007-05-12T01:00:00"), one every `step` seconds,
+// moving north-east from (lat, lon) degrees.
+std::string MakeGpx(int n, int year, int month, int day, int hour, int minute, int second,
+                    int step = 2, double lat = 35.3, double lon = 139.48);
+
+// The shared real-data folder, or empty when it is absent.
+QString RealDataDir();
+
+// The demo folder of the source tree.
+QString DemoDir();
+
+}  // namespace kwtest
