@@ -4,8 +4,14 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <ostream>
 #include <string>
 #include <string_view>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
 
 namespace kwtest {
 

@@ -123,6 +123,7 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
       return fail(at, "longitude '" + std::string(lonText) + "' does not convert");
     // Date before the first 't', then the eight characters hh:mm:ss after it.
     std::string_view rest = pt.substr(tm + 6);
+    rest = rest.substr(0, rest.find('<'));  // the element's text only
     size_t t = rest.find_first_of("tT");
     std::string_view date = t == std::string_view::npos ? rest : rest.substr(0, t);
     std::string_view clock =
@@ -134,7 +135,7 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
     std::memcpy(buf, date.data(), date.size());
     buf[date.size()] = ' ';
     std::memcpy(buf + date.size() + 1, clock.data(), clock.size());
-    const std::string_view text(buf, date.size() + 1 + clock.size());
+    const std::string_view text = Trim(std::string_view(buf, date.size() + 1 + clock.size()));
     auto when = ParseDateTime(text);
     if (!when) return fail(at, "date-time '" + std::string(text) + "' does not convert");
     store.AddAt(*when, lat * 60.0, lon * 60.0);
