@@ -1,1 +1,114 @@
-int main(){}
+// Loading speed on a generated fleet: 80 boats x 10,800 one-second GPX samples (three hours),
+// about 100 MB. Measures the GPX parse rate from memory and the whole loading sequence.
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <cstdio>
+#include <string>
+
+#include "race/datetime.h"
+#include "race/loader.h"
+#include "race/session.h"
+#include "race/tracks/dispatch.h"
+#include "race/tracks/readers.h"
+
+namespace {
+
+constexpr int kBoats = 80;
+constexpr int kSamples = 10800;
+
+std::string FleetGpx(int boat) {
+  std::string s =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
+      "xmlns=\"http://www.topografix.com/GPX/1/1\">\n<trk><name>boat</name><trkseg>\n";
+  s.reserve(kSamples * 130);
+  char buf[200];
+  for (int i = 0; i < kSamples; ++i) {
+    const int t = 3600 - 300 + i;  // from five minutes before an 01:00 UTC gun
+    std::snprintf(buf, sizeof buf,
+                  "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%.1f</ele><time>2007-05-12T%02d:%02d:%02dZ"
+                  "</time><speed>%.2f</speed></trkpt>\n",
+                  35.25 + boat * 1e-4 + i * 2e-6, 139.45 + i * 3e-6, 1.5, t / 3600, t / 60 % 60,
+                  t % 60, 3.1);
+    s += buf;
+  }
+  s += "</trkseg></trk>\n</gpx>\n";
+  return s;
+}
+
+struct Fleet {
+  QTemporaryDir dir;
+  std::string oneFile;
+  long long totalBytes = 0;
+  Fleet() {
+    QDir(dir.path()).mkpath("raceadmin");
+    QDir(dir.path()).mkpath("gpsdat");
+    std::string race =
+        "T1,Bench fleet\nST,2007/05/12 10:00:00\nFT,2007/05/12 13:00:00\nTD,9\nBT,5\n"
+        "MK,2115,8367\nMK,2116,8368\nLN,2114,8366,2114.1,8366.1\nLN,2117,8369,2117.1,8369.1\n"
+        "CRS,L1,MK1,MK2,MK1,MK2,MK1,MK2,L2\n";
+    for (int b = 1; b <= kBoats; ++b) {
+      std::string gpx = FleetGpx(b);
+      if (b == 1) oneFile = gpx;
+      totalBytes += static_cast<long long>(gpx.size());
+      QFile f(dir.path() + QStringLiteral("/gpsdat/boat%1.gpx").arg(b));
+      f.open(QIODevice::WriteOnly);
+      f.write(gpx.data(), static_cast<qint64>(gpx.size()));
+      race += "BN,boat" + std::to_string(b) + ".gpx,Boat " + std::to_string(b) + ",1.0\n";
+    }
+    QFile f(dir.path() + "/raceadmin/bench.txt");
+    f.open(QIODevice::WriteOnly);
+    f.write(race.data(), static_cast<qint64>(race.size()));
+  }
+};
+
+Fleet& TheFleet() {
+  static Fleet fleet;
+  return fleet;
+}
+
+void BM_ParseGpx(benchmark::State& state) {
+  const std::string& data = TheFleet().oneFile;
+  kw::RaceData race;
+  race.StartTimeUtc = *kw::ParseDateTime("2007/05/12 01:00:00");
+  race.BoatCount = 1;
+  kw::SetBoatTableCapacity(race);
+  for (auto _ : state) {
+    kw::TrackStore store(race, 1);
+    auto r = kw::ReadGpx(data, "bench.gpx", store);
+    benchmark::DoNotOptimize(store.Finish());
+    if (!r.ok) state.SkipWithError("parse failed");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(data.size()));
+}
+BENCHMARK(BM_ParseGpx)->Unit(benchmark::kMillisecond);
+
+void BM_LoadFleet(benchmark::State& state) {
+  Fleet& fleet = TheFleet();
+  kw::LoadHooks hooks;
+  for (auto _ : state) {
+    kw::RaceSession s;
+    s.race.ProgramFolder = fleet.dir.path() + '/';
+    kw::BuildRaceList(s.race);
+    kw::ChooseRaceFile(s.race);
+    auto o = kw::LoadRace(s, hooks);
+    if (o.status != kw::LoadOutcome::Loaded || s.race.BoatCount != kBoats)
+      state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(s.race.TrackTime.data());
+  }
+  struct rusage ru {};
+  getrusage(RUSAGE_SELF, &ru);
+  state.counters["fleet_MB"] = static_cast<double>(fleet.totalBytes) / 1e6;
+  state.counters["maxrss_MB"] = static_cast<double>(ru.ru_maxrss) / 1024.0;
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * fleet.totalBytes);
+}
+BENCHMARK(BM_LoadFleet)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
