@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include <QTimer>
 
 #include "app/fakes.h"
+#include "app/single_instance.h"
 #include "app/tform1.h"
 #include "support/test_support.h"
 
@@ -114,4 +117,18 @@ TEST(Window, ASecondLoadDuringALoadIsRefused) {
   EXPECT_FALSE(w.form.loading());
   EXPECT_EQ(w.form.session().race.BoatCount, 2);
   EXPECT_LE(nested, 1);
+}
+
+TEST(SingleInstance, ASecondStartRaisesTheFirst) {
+  const QString name = QStringLiteral("keelway-test-%1").arg(QCoreApplication::applicationPid());
+  SingleInstance first(name);
+  SingleInstance second(name);
+  EXPECT_FALSE(second.RaiseOther());  // nobody runs yet
+  ASSERT_TRUE(first.Listen());
+  int raised = 0;
+  QObject::connect(&first, &SingleInstance::raiseRequested, [&] { ++raised; });
+  EXPECT_TRUE(second.RaiseOther());
+  for (int i = 0; i < 50 && raised == 0; ++i)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(raised, 1);
 }
