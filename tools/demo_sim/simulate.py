@@ -1,0 +1,1136 @@
+#!/usr/bin/env python3
+"""Deterministic demo-race simulator for keelway.
+
+Sails a fleet of boats around a course in a shifting wind with a simple
+polar model, then writes what a race office would hand over: race files,
+logger tracks in several formats (GPX, NMEA, text tracks) and, for the
+test suite, the true mark passing times.
+
+Everything is seeded, so two runs give byte-identical output.
+
+    python3 tools/demo_sim/simulate.py [--out demo]
+"""
+
+import argparse
+import datetime as dt
+import hashlib
+import io
+import math
+import os
+import random
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+
+DT = 0.25                 # integration step (s); whole seconds fall on steps
+NM = 1852.0               # metres per minute of latitude
+KN = NM / 3600.0          # m/s per knot
+SIM_T0 = -420.0           # simulation starts 7 minutes before the gun
+
+
+# ---------------------------------------------------------------- geometry
+
+def wrap180(a):
+    return (a + 180.0) % 360.0 - 180.0
+
+
+def wrap360(a):
+    return a % 360.0
+
+
+def unit(bearing):
+    r = math.radians(bearing)
+    return (math.sin(r), math.cos(r))
+
+
+def bearing_of(dx, dy):
+    return math.degrees(math.atan2(dx, dy)) % 360.0
+
+
+def cross(ax, ay, bx, by):
+    return ax * by - ay * bx
+
+
+class Frame:
+    """Flat east/north metres around a reference point.
+
+    The course is a few km across, so a flat projection is plenty."""
+
+    def __init__(self, lat0, lon0):
+        self.lat0, self.lon0 = lat0, lon0
+        self.m_per_deg_lat = NM * 60.0
+        self.m_per_deg_lon = NM * 60.0 * math.cos(math.radians(lat0))
+
+    def to_ll(self, x, y):
+        return (self.lat0 + y / self.m_per_deg_lat,
+                self.lon0 + x / self.m_per_deg_lon)
+
+    def to_xy(self, lat, lon):
+        return ((lon - self.lon0) * self.m_per_deg_lon,
+                (lat - self.lat0) * self.m_per_deg_lat)
+
+
+class Line:
+    def __init__(self, a, b):
+        self.a, self.b = a, b
+
+    def side(self, p):
+        return cross(self.b[0] - self.a[0], self.b[1] - self.a[1],
+                     p[0] - self.a[0], p[1] - self.a[1])
+
+    def at(self, f):
+        return (self.a[0] + f * (self.b[0] - self.a[0]),
+                self.a[1] + f * (self.b[1] - self.a[1]))
+
+    def crossing(self, p, q):
+        """Fraction along p->q and along the line where p->q crosses the
+        segment, or None."""
+        sp, sq = self.side(p), self.side(q)
+        if sp == 0 or not (sp * sq < 0 or sq == 0):
+            return None
+        f = sp / (sp - sq)
+        x = p[0] + f * (q[0] - p[0])
+        y = p[1] + f * (q[1] - p[1])
+        lx, ly = self.b[0] - self.a[0], self.b[1] - self.a[1]
+        g = ((x - self.a[0]) * lx + (y - self.a[1]) * ly) / (lx * lx + ly * ly)
+        if g < 0.0 or g > 1.0:
+            return None
+        return f, g
+
+
+# ---------------------------------------------------------------- wind & polar
+
+class Wind:
+    """Uniform wind, slowly oscillating in direction and strength."""
+
+    def __init__(self, base_dir, base_kn, dir_terms, kn_terms):
+        self.base_dir, self.base_kn = base_dir, base_kn
+        self.dir_terms, self.kn_terms = dir_terms, kn_terms
+
+    @staticmethod
+    def _sum(terms, t):
+        return sum(a * math.sin(2.0 * math.pi * t / p + ph) for a, p, ph in terms)
+
+    def at(self, t):
+        return (self.base_dir + self._sum(self.dir_terms, t),
+                self.base_kn + self._sum(self.kn_terms, t))
+
+
+# boat speed (kn) at 10 kn true wind against true wind angle
+POLAR = [(0, 0.0), (20, 0.4), (30, 2.6), (36, 4.2), (42, 5.1), (50, 5.6),
+         (60, 6.0), (75, 6.3), (90, 6.4), (110, 6.5), (130, 6.3), (150, 5.7),
+         (165, 5.0), (180, 4.6)]
+
+
+def polar_ms(twa, tws_kn):
+    twa = min(180.0, abs(twa))
+    for (a0, s0), (a1, s1) in zip(POLAR, POLAR[1:]):
+        if twa <= a1:
+            s = s0 + (s1 - s0) * (twa - a0) / (a1 - a0)
+            break
+    return s * (max(tws_kn, 1.0) / 10.0) ** 0.4 * KN
+
+
+# ---------------------------------------------------------------- boats
+
+class Boat:
+    """Per-boat constants: identity, logger, and how it is sailed."""
+
+    def __init__(self, **kw):
+        self.__dict__.update(kw)
+
+
+class Track:
+    """Fine simulated path of one boat plus its race events (true time,
+    seconds from the gun)."""
+
+    def __init__(self):
+        self.t, self.x, self.y, self.h, self.v = [], [], [], [], []
+        self.start = None          # true start crossing time
+        self.finish = None
+        self.mark_windows = []     # (course index, t_from, t_to)
+        self.early_cross = []      # start-line crossings before the gun
+        self.end = None
+
+    def index(self, t):
+        return int(round((t - SIM_T0) / DT))
+
+
+def simulate(race, boat):
+    """Sail one boat from SIM_T0 until it has finished (or retired)."""
+    rng = random.Random(boat.seed)
+    wind = race.wind
+    tr = Track()
+    course = race.course
+    start_line = race.lines[course[0][1]]
+
+    # pre-start plan, in the race's wind frame
+    up, right = race.up, race.right
+    centre = race.start_centre
+    # the boat means to cross at ps, t_arr seconds after the gun, having
+    # come in close-hauled from about q; it mills about near q until t_a
+    ps = start_line.at(boat.start_frac)
+    ud = unit(race.wd + boat.approach_tack * boat.beat)
+    q = (ps[0] - boat.approach_dist * ud[0], ps[1] - boat.approach_dist * ud[1])
+    aim_start = q_now = None
+    planned = False
+    t_arr = boat.start_delay
+    t_a = -boat.approach_lead
+
+    def wf(u, v):
+        return (centre[0] + u * up[0] + v * right[0],
+                centre[1] + u * up[1] + v * right[1])
+
+    def to_uv(p):
+        dx, dy = p[0] - centre[0], p[1] - centre[1]
+        return dx * up[0] + dy * up[1], dx * right[0] + dy * right[1]
+
+    qu, qv = to_uv(q)
+
+    def mill_point():
+        while True:
+            u = rng.uniform(max(-430.0, qu - 120.0), min(-90.0, qu + 80.0))
+            v = rng.uniform(max(-360.0, qv - 160.0), min(360.0, qv + 160.0))
+            p = wf(u, v)
+            if math.hypot(p[0] - x, p[1] - y) > 90.0:
+                return p
+
+    x, y = wf(rng.uniform(-380, -150), rng.uniform(-250, 250))
+    w0, _ = wind.at(SIM_T0)
+    h = wrap360(w0 + rng.choice((-1, 1)) * rng.uniform(80, 120))
+    v = 1.2
+    tack = 1 if wrap180(h - w0) > 0 else -1
+    wref = w0
+    last_switch = -1e9
+    phase = 'mill'
+    waypoint = mill_point()
+    wp_since = SIM_T0
+    leg = 1                 # index into the course once racing
+    leg_from = None
+    orbit = False
+    orbit_turned = 0.0
+    orbit_prev_phi = 0.0
+    post_head = None
+    i = 0
+
+    def nav(target, t, W, pass_r=None, switching=True, origin=None):
+        """Heading towards target (passing it at pass_r, mark to port),
+        tacking or gybing when the direct course is not sailable; a boat
+        strays from the rhumb line origin->target only so far."""
+        nonlocal tack, last_switch
+        dx, dy = target[0] - x, target[1] - y
+        d = math.hypot(dx, dy)
+        b = bearing_of(dx, dy)
+        if pass_r:
+            b += math.degrees(math.asin(min(1.0, pass_r / max(d, 1e-6))))
+        rho = wrap180(b - W)
+        if abs(rho) < boat.beat or abs(rho) > boat.gybe:
+            upwind = abs(rho) < boat.beat
+            if switching:
+                rx, ry = unit(W + 90.0)
+                ax, ay = unit(W)
+                ox, oy = origin if origin else target
+                lx, ly = target[0] - ox, target[1] - oy
+                la = lx * ax + ly * ay
+                f = 0.0
+                if abs(la) > 1.0:
+                    f = max(0.0, min(1.0, ((x - ox) * ax + (y - oy) * ay) / la))
+                xt = (x - ox - f * lx) * rx + (y - oy - f * ly) * ry
+                along = abs(dx * ax + dy * ay)
+                width = boat.corr_min + boat.corr_k * along
+                delta = wrap180(W - wref)
+                if t - last_switch >= 20.0 and tack * xt > width:
+                    tack, last_switch = -tack, t
+                elif (upwind and t - last_switch >= 45.0 and d > 250.0
+                      and tack * delta > boat.shift_th):
+                    tack, last_switch = -tack, t
+                elif pass_r and d < 200.0 and t - last_switch >= 15.0:
+                    # this board no longer clears the mark: two more tacks
+                    hx, hy = unit(W + tack * (boat.beat if upwind else boat.gybe))
+                    if hx * dx + hy * dy > 0 and cross(hx, hy, dx, dy) < 0.6 * pass_r:
+                        tack, last_switch = -tack, t
+            return wrap360(W + tack * (boat.beat if upwind else boat.gybe))
+        if (rho > 0) != (tack > 0):
+            last_switch = t
+        tack = 1 if rho > 0 else -1
+        return wrap360(b)
+
+    def exit_candidates(k, W):
+        """Headings the boat may leave a mark on, for course entry k."""
+        kind, idx = course[k]
+        if kind == 'M':
+            tgt, r = race.marks[idx], boat.round_r[k]
+        else:
+            tgt, r = finish_aim(k), None
+        dx, dy = tgt[0] - x, tgt[1] - y
+        b = bearing_of(dx, dy)
+        if r:
+            b += math.degrees(math.asin(min(1.0, r / max(math.hypot(dx, dy), 1e-6))))
+        rho = wrap180(b - W)
+        if abs(rho) < boat.beat:
+            return [W - boat.beat, W + boat.beat]
+        if abs(rho) > boat.gybe:
+            return [W - boat.gybe, W + boat.gybe]
+        return [b]
+
+    def plan_start(W):
+        """Pick the spot on the line we can fetch from here, a little
+        below close-hauled so a small shift does not spoil it."""
+        ax, ay = start_line.a
+        lx, ly = start_line.b[0] - ax, start_line.b[1] - ay
+        near = math.hypot(x - q_now[0], y - q_now[1]) < 40.0
+        lo = 0.1 if near else max(0.1, boat.start_frac - 0.12)
+        hi = 0.9 if near else min(0.9, boat.start_frac + 0.12)
+        for s in (boat.approach_tack, -boat.approach_tack):
+            ux, uy = unit(W + s * (boat.beat + 4.0))
+            den = cross(ux, uy, lx, ly)
+            if abs(den) < 1e-9:
+                continue
+            k = cross(ax - x, ay - y, lx, ly) / den
+            g = cross(ax - x, ay - y, ux, uy) / den
+            if k > 0 and lo <= g <= hi:
+                p = start_line.at(g)
+                return p, (p[0] + 40.0 * ux, p[1] + 40.0 * uy)
+        return None
+
+    def finish_aim(k):
+        ln = race.lines[course[k][1]]
+        f = ln.at(boat.finish_frac)
+        n = race.finish_normal
+        return (f[0] + 30.0 * n[0], f[1] + 30.0 * n[1])
+
+    while True:
+        t = SIM_T0 + i * DT
+        W, S = wind.at(t)
+        wref += wrap180(W - wref) * DT / 240.0
+        tr.t.append(t)
+        tr.x.append(x)
+        tr.y.append(y)
+        tr.h.append(h)
+        tr.v.append(v)
+        if tr.end is not None and t >= tr.end:
+            break
+
+        speed_cap = None
+        perf = boat.perf * boat.skill
+        turn_rate = boat.turn_rate
+        if phase == 'mill':
+            if t >= t_a:
+                phase = 'approach'
+            elif (math.hypot(waypoint[0] - x, waypoint[1] - y) < 30.0
+                  or t - wp_since > 100.0):
+                waypoint, wp_since = mill_point(), t
+        if phase == 'mill':
+            hd = nav(waypoint, t, W, switching=False)
+            perf *= boat.mill_speed
+        elif phase == 'approach':
+            if not planned:
+                # the spot from which the wind of the moment fetches ps
+                uq = unit(W + boat.approach_tack * (boat.beat + 4.0))
+                q_now = (ps[0] - boat.approach_dist * uq[0], ps[1] - boat.approach_dist * uq[1])
+                plan = plan_start(W)
+                if plan:
+                    ps, aim_start = plan
+                    planned = True
+            # not on a line that fetches the start yet: get onto one first
+            hd = nav(aim_start if planned else q_now, t, W, switching=False)
+            if planned and t < t_arr:
+                # luff while there is time in hand, then go for the line at
+                # full speed so as to get there at t_arr, not before
+                below = -((x - centre[0]) * up[0] + (y - centre[1]) * up[1])
+                cu = max(0.35, math.cos(math.radians(h - race.wd)))
+                v_full = max(0.5, polar_ms(wrap180(h - W), S) * perf)
+                if t + below / (v_full * cu) + 4.0 < t_arr:
+                    speed_cap = min(0.6, max(0.05, (below - 0.5) / ((t_arr - t) * cu)))
+        elif phase == 'race':
+            kind, idx = course[leg]
+            if kind == 'M':
+                m = race.marks[idx]
+                r = boat.round_r[leg]
+                if orbit:
+                    # close in, then swing out while bearing away: the
+                    # boat is nearest the mark at one well-defined moment
+                    r += boat.spiral * orbit_turned
+                d = math.hypot(m[0] - x, m[1] - y)
+                beta = bearing_of(m[0] - x, m[1] - y)
+                if d > r:
+                    hd = beta + math.degrees(math.asin(r / d))
+                else:
+                    hd = beta + 90.0 + min(45.0, 2.0 * (r - d))
+                hd = wrap360(hd)
+                # circle the mark only where that course can be sailed; a boat
+                # that arrives on the wrong side beats up to it instead of
+                # stalling head to wind
+                sailable = abs(wrap180(hd - W)) - boat.beat
+                if not orbit and d < r + 8.0 and sailable > -8.0:
+                    orbit, orbit_turned = True, 0.0
+                    orbit_prev_phi = bearing_of(x - m[0], y - m[1])
+                elif orbit and sailable < -14.0:
+                    orbit = False
+                if orbit:
+                    phi = bearing_of(x - m[0], y - m[1])
+                    orbit_turned += -wrap180(phi - orbit_prev_phi)
+                    orbit_prev_phi = phi
+                    turn_rate = boat.round_rate
+                    rem = min(wrap360(hd - c) for c in exit_candidates(leg + 1, W))
+                    if rem < 6.0 or orbit_turned > 320.0:
+                        best = min(exit_candidates(leg + 1, W),
+                                   key=lambda c: wrap360(hd - c))
+                        tack = 1 if wrap180(best - W) > 0 else -1
+                        last_switch = t
+                        tr.mark_windows.append((leg, leg_from, t + 30.0))
+                        orbit = False
+                        leg += 1
+                        leg_from, leg_org = t, (x, y)
+                else:
+                    # on a long leg each boat favours its own side of the
+                    # rhumb line until closer in
+                    lx, ly = m[0] - leg_org[0], m[1] - leg_org[1]
+                    ll = math.hypot(lx, ly) or 1.0
+                    f = boat.leg_bias[leg] * max(0.0, min(1.0, (d - 500.0) / 1000.0)) / ll
+                    tgt, pr = (m[0] + f * ly, m[1] - f * lx), r
+                    # near a windward mark a port-tack boat heads for the
+                    # starboard layline below it rather than crossing under
+                    # the mark on the wrong tack
+                    if tack > 0 and d < 400.0 and abs(wrap180(beta - W)) < boat.beat + 10.0:
+                        us = unit(W - boat.beat)
+                        rn = unit(W - boat.beat + 90.0)
+                        lay = (m[0] + r * rn[0], m[1] + r * rn[1])
+                        tl = (lay[0] - 70.0 * us[0], lay[1] - 70.0 * us[1])
+                        if (cross(us[0], us[1], x - lay[0], y - lay[1]) > 0.0
+                                and math.hypot(tl[0] - x, tl[1] - y) > 15.0):
+                            tgt, pr = tl, None
+                    hd = nav(tgt, t, W, pass_r=pr, origin=leg_org)
+            else:
+                hd = nav(finish_aim(leg), t, W, origin=leg_org)
+        else:  # after finishing: ease off and sail away from the line
+            hd = post_head
+            perf *= 0.6
+
+        # helm and sails
+        err = wrap180(hd - h)
+        rate = max(-turn_rate, min(turn_rate, 1.0 * err))
+        twa = wrap180(h - W)
+        target = polar_ms(twa, S) * perf
+        if abs(err) > 30.0:
+            target *= 0.85
+        if speed_cap is not None:
+            target = min(target, speed_cap)
+        tau = 7.0 if target > v else 3.5
+        v += (target - v) * DT / tau
+        h = wrap360(h + rate * DT)
+        ux, uy = unit(h)
+        nx, ny = x + v * ux * DT, y + v * uy * DT
+
+        # events between this step and the next
+        c = start_line.crossing((x, y), (nx, ny))
+        if c and t + c[0] * DT < 0.0:
+            tr.early_cross.append(t + c[0] * DT)
+        if phase == 'approach' and t > 300.0:
+            raise RuntimeError('%s never started' % boat.file)
+        if phase == 'approach' and c and start_line.side((nx, ny)) * race.start_course_side > 0:
+            tc = t + c[0] * DT
+            if tc >= 0.0:
+                tr.start = tc
+                phase, leg, leg_from, leg_org = 'race', 1, tc, (x, y)
+                if boat.retire_after is not None:
+                    tr.end = math.ceil(tc + boat.retire_after)
+        if phase == 'race' and course[leg][0] == 'L':
+            ln = race.lines[course[leg][1]]
+            c = ln.crossing((x, y), (nx, ny))
+            if c and ln.side((nx, ny)) * race.finish_side > 0:
+                tr.finish = t + c[0] * DT
+                phase = 'post'
+                nb = bearing_of(*race.finish_normal)
+                post_head = wrap360(nb + boat.post_turn)
+                tr.end = math.ceil(tr.finish + boat.post_time)
+        x, y = nx, ny
+        i += 1
+        if t > 6 * 3600:
+            raise RuntimeError('%s never finished' % boat.file)
+    return tr
+
+
+# ---------------------------------------------------------------- truth
+
+def truth_times(race, boat, tr):
+    """Passing time of every course entry, seconds from the gun."""
+    out = [None] * len(race.course)
+    out[0] = tr.start
+    for k, t_from, t_to in tr.mark_windows:
+        m = race.marks[race.course[k][1]]
+        i0, i1 = tr.index(t_from), min(tr.index(t_to), len(tr.t) - 1)
+        best, bi = None, None
+        for j in range(i0, i1 + 1):
+            d2 = (tr.x[j] - m[0]) ** 2 + (tr.y[j] - m[1]) ** 2
+            if best is None or d2 < best:
+                best, bi = d2, j
+        tc = tr.t[bi]
+        if 0 < bi < len(tr.t) - 1:
+            a = (tr.x[bi - 1] - m[0]) ** 2 + (tr.y[bi - 1] - m[1]) ** 2
+            c = (tr.x[bi + 1] - m[0]) ** 2 + (tr.y[bi + 1] - m[1]) ** 2
+            den = a - 2 * best + c
+            if den > 0:
+                tc += 0.5 * (a - c) / den * DT
+        out[k] = tc
+    if tr.finish is not None:
+        out[-1] = tr.finish
+    return out
+
+
+def closest(race, tr, k):
+    m = race.marks[race.course[k][1]]
+    for kk, t_from, t_to in tr.mark_windows:
+        if kk == k:
+            i0, i1 = tr.index(t_from), min(tr.index(t_to), len(tr.t) - 1)
+            return min(math.hypot(tr.x[j] - m[0], tr.y[j] - m[1])
+                       for j in range(i0, i1 + 1))
+    return None
+
+
+# ---------------------------------------------------------------- logging
+
+def logged_samples(race, boat, tr):
+    """What the logger recorded: (true time, logger time, x, y, sog, cog)."""
+    rng = random.Random(boat.seed * 7 + 3)
+    end = tr.t[-1]
+    times = []
+    t = boat.log_start
+    while t <= end and (boat.log_count is None or len(times) < boat.log_count):
+        times.append(t)
+        t += boat.interval
+    # correlated GPS error plus a little jitter, about 2 m all told
+    a = math.exp(-boat.interval / 20.0)
+    s = math.sqrt(1 - a * a)
+    ex, ey = rng.gauss(0, 1.3), rng.gauss(0, 1.3)
+    out = []
+    for t in times:
+        ex = a * ex + s * rng.gauss(0, 1.3)
+        ey = a * ey + s * rng.gauss(0, 1.3)
+        j = tr.index(t)
+        x = tr.x[j] + ex + rng.gauss(0, 0.4)
+        y = tr.y[j] + ey + rng.gauss(0, 0.4)
+        sog = max(0.0, tr.v[j] / KN + rng.gauss(0, 0.08))
+        cog = wrap360(tr.h[j] + rng.gauss(0, 1.5))
+        out.append((t, t - boat.clock_slow, x, y, sog, cog))
+    return out
+
+
+def dm(value, width):
+    """Degrees and decimal minutes run together: DDMM.mmmm / DDDMM.mmmm."""
+    deg = int(abs(value))
+    mins = (abs(value) - deg) * 60.0
+    if round(mins, 4) >= 60.0:
+        deg, mins = deg + 1, 0.0
+    return '%0*d%07.4f' % (width, deg, mins)
+
+
+def nmea(body):
+    ck = 0
+    for ch in body:
+        ck ^= ord(ch)
+    return '$%s*%02X\r\n' % (body, ck)
+
+
+def write_gpx(race, boat, samples):
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>',
+             '<gpx version="1.1" creator="keelway demo simulator" '
+             'xmlns="http://www.topografix.com/GPX/1/1">',
+             '<trk><name>%s</name><trkseg>' % xml_escape(boat.gpx_name)]
+    for _, tl, x, y, _, _ in samples:
+        lat, lon = race.frame.to_ll(x, y)
+        lines.append('<trkpt lat="%.6f" lon="%.6f"><ele>0.0</ele>'
+                     '<time>%s</time></trkpt>'
+                     % (lat, lon, race.utc(tl).strftime('%Y-%m-%dT%H:%M:%SZ')))
+    lines.append('</trkseg></trk>')
+    lines.append('</gpx>')
+    return ('\n'.join(lines) + '\n').encode('utf-8')
+
+
+def xml_escape(s):
+    return s.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;')
+
+
+def write_nmea(race, boat, samples):
+    rng = random.Random(boat.seed * 11 + 5)
+    out = []
+    for _, tl, x, y, sog, cog in samples:
+        lat, lon = race.frame.to_ll(x, y)
+        u = race.utc(tl)
+        hms = u.strftime('%H%M%S') + '.00'
+        la, lo = dm(lat, 2), dm(lon, 3)
+        ns, ew = ('N' if lat >= 0 else 'S'), ('E' if lon >= 0 else 'W')
+        sats = 8 + rng.randint(0, 3)
+        hdop = 0.8 + 0.1 * rng.randint(0, 4)
+        out.append(nmea('GPGGA,%s,%s,%s,%s,%s,1,%02d,%.1f,%.1f,M,39.4,M,,'
+                        % (hms, la, ns, lo, ew, sats, hdop, 1.5 + rng.random())))
+        out.append(nmea('GPRMC,%s,A,%s,%s,%s,%s,%.2f,%.1f,%s,,,A'
+                        % (hms, la, ns, lo, ew, sog, cog, u.strftime('%d%m%y'))))
+    return ''.join(out).encode('ascii')
+
+
+def write_text_track(race, boat, samples):
+    out = ['H  keelway demo simulator  logger track',
+           'H  boat %s  interval %d s  UTC' % (boat.file.split('.')[0], boat.interval)]
+    if boat.text_style == 'deg':
+        out.insert(0, 'H  DEG  WGS84  decimal')
+    for _, tl, x, y, _, _ in samples:
+        lat, lon = race.frame.to_ll(x, y)
+        u = race.utc(tl)
+        date = u.strftime('%Y/%m/%d') if boat.text_style == 'slash' else u.strftime('%d-%m-%Y')
+        if boat.text_style == 'deg':
+            pos = 'N%.6f  E%.6f' % (lat, lon)
+        else:
+            pos = 'N%s  E%s' % (dm(lat, 2), dm(lon, 3))
+        out.append('T  %s  %s  %s  0' % (pos, date, u.strftime('%H:%M:%S')))
+    return ('\r\n'.join(out) + '\r\n').encode('ascii')
+
+
+# ---------------------------------------------------------------- races
+
+class Race:
+    pass
+
+
+def minutes(v):
+    return '%.4f' % (v * 60.0)
+
+
+def build_race(cfg):
+    race = Race()
+    race.__dict__.update(cfg)
+    frame = Frame(cfg['lat0'], cfg['lon0'])
+    race.frame = frame
+    race.up = unit(cfg['wd'])
+    race.right = unit(cfg['wd'] + 90.0)
+
+    def snap(p):
+        # the race file carries 4 decimals of minutes: sail around exactly that
+        lat, lon = frame.to_ll(*p)
+        lat, lon = round(lat * 60.0, 4) / 60.0, round(lon * 60.0, 4) / 60.0
+        return frame.to_xy(lat, lon)
+
+    def wf(u, v):
+        c = cfg['start_centre']
+        return (c[0] + u * race.up[0] + v * race.right[0],
+                c[1] + u * race.up[1] + v * race.right[1])
+
+    race.start_centre = cfg['start_centre']
+    race.marks = [snap(p) for p in cfg['mark_at'](wf)]
+    race.lines = [Line(snap(a), snap(b)) for a, b in cfg['lines_at'](wf, race.marks)]
+    course = []
+    for e in cfg['crs']:
+        course.append(('L' if e.startswith('L') else 'M', int(e.lstrip('LMK')) - 1))
+    race.course = course
+    st = race.lines[course[0][1]]
+    race.start_course_side = 1 if st.side(race.marks[course[1][1]]) > 0 else -1
+    fl = race.lines[course[-1][1]]
+    last_mark = race.marks[course[-2][1]]
+    race.finish_side = -1 if fl.side(last_mark) > 0 else 1
+    mid = fl.at(0.5)
+    nx, ny = mid[0] - last_mark[0], mid[1] - last_mark[1]
+    lx, ly = fl.b[0] - fl.a[0], fl.b[1] - fl.a[1]
+    ll = math.hypot(lx, ly)
+    px, py = -ly / ll, lx / ll
+    if px * nx + py * ny < 0:
+        px, py = -px, -py
+    race.finish_normal = (px, py)
+    race.wind = Wind(cfg['wd'], cfg['wind_kn'], cfg['wind_dir_terms'], cfg['wind_kn_terms'])
+    race.gun_utc = dt.datetime(*cfg['date'], *cfg['gun_local']) - dt.timedelta(hours=cfg['td'])
+    race.utc = lambda s: race.gun_utc + dt.timedelta(seconds=s)
+    return race
+
+
+def make_boats(race, entries, seed):
+    rng = random.Random(seed)
+    boats = []
+    for n, e in enumerate(entries):
+        b = Boat(**e)
+        b.seed = seed * 1000 + n * 17 + 1
+        b.skill = e.get('skill', round(rng.uniform(0.93, 1.0), 3))
+        b.beat = rng.uniform(41.0, 45.0)
+        b.gybe = rng.uniform(146.0, 156.0)
+        b.turn_rate = rng.uniform(9.0, 12.0)
+        b.round_rate = rng.uniform(12.0, 15.0)
+        b.shift_th = rng.uniform(3.0, 7.0)
+        b.corr_min = rng.uniform(60.0, 140.0)
+        b.corr_k = rng.uniform(0.12, 0.3)
+        b.round_r = [rng.uniform(*race.round_r) for _ in race.course]
+        b.spiral = rng.uniform(0.10, 0.18)
+        b.leg_bias = [rng.uniform(-race.leg_bias, race.leg_bias) for _ in race.course]
+        b.start_frac = rng.uniform(0.2, 0.9)
+        b.finish_frac = rng.uniform(0.3, 0.7)
+        b.start_delay = e.get('start_delay', rng.uniform(2.0, 35.0))
+        b.approach_tack = -1 if rng.random() < 0.7 else 1
+        b.approach_dist = rng.uniform(130.0, 190.0)
+        b.approach_lead = rng.uniform(140.0, 175.0)
+        b.mill_speed = rng.uniform(0.6, 0.85)
+        b.post_turn = rng.uniform(-40.0, 40.0)
+        b.post_time = rng.uniform(70.0, 170.0)
+        b.log_start = e.get('log_start', -360 - rng.randint(0, 40))
+        b.log_count = e.get('log_count')
+        b.retire_after = e.get('retire_after')
+        b.clock_slow = e.get('clock_slow', 0)
+        b.text_style = e.get('text_style', 'dm')
+        b.gpx_name = e.get('gpx_name', e['name'])
+        b.missing = e.get('missing', False)
+        boats.append(b)
+    return boats
+
+
+def r1_marks(wf):
+    return [wf(1750.0, -40.0),      # MK1 windward
+            wf(-180.0, 60.0)]       # MK2 leeward, below the start line
+
+
+def r1_lines(wf, marks):
+    mk1 = marks[0]
+    fin_c = wf(-130.0, -300.0)
+    lb = bearing_of(fin_c[0] - mk1[0], fin_c[1] - mk1[1]) + 90.0
+    ux, uy = unit(lb)
+    return [(wf(0.0, -125.0), wf(0.0, 125.0)),
+            ((fin_c[0] - 75 * ux, fin_c[1] - 75 * uy),
+             (fin_c[0] + 75 * ux, fin_c[1] + 75 * uy))]
+
+
+def r2_marks(wf):
+    c = wf(0.0, 0.0)
+    return [(c[0] - 2500.0, c[1] - 3000.0),
+            (c[0] + 2500.0, c[1] - 3500.0),
+            (c[0] + 3000.0, c[1])]
+
+
+def r2_lines(wf, marks):
+    mk3 = marks[2]
+    c = wf(0.0, 0.0)
+    fin_c = (c[0] - 100.0, c[1] + 600.0)
+    lb = bearing_of(fin_c[0] - mk3[0], fin_c[1] - mk3[1]) + 90.0
+    ux, uy = unit(lb)
+    return [(wf(0.0, -150.0), wf(0.0, 150.0)),
+            ((fin_c[0] - 75 * ux, fin_c[1] - 75 * uy),
+             (fin_c[0] + 75 * ux, fin_c[1] + 75 * uy))]
+
+
+# Shift_JIS names are kept as text here and encoded when the race file is written.
+HAYABUSA = '\u306f\u3084\u3076\u3055'   # はやぶさ
+SHOKAKU = '\u7fd4\u9db4'                 # 翔鶴
+
+RACE1 = dict(
+    stem='enoshima-r1', lat0=35.27, lon0=139.47, td=9,
+    date=(2025, 10, 12), gun_local=(11, 0, 0),
+    wd=200, wind_kn=11.0,
+    wind_dir_terms=[(5.5, 780.0, 0.7), (3.5, 410.0, 2.1)],
+    wind_kn_terms=[(2.0, 900.0, 1.3), (1.0, 370.0, 4.0)],
+    start_centre=(0.0, 0.0), round_r=(16.0, 28.0), leg_bias=60.0,
+    mark_at=r1_marks, lines_at=r1_lines, crs=['L1', 'MK1', 'MK2', 'MK1', 'L2'],
+    mg=-7.5, lg=7.3, ps=(10, 5),
+    t1='Enoshima Autumn Regatta  Race 1',
+    t2='J/24 and Yamaha 30S  windward-leeward',
+    note='Demo race made by the keelway simulator. Boats and times are invented.',
+    seed=20251012,
+    classes=[
+        ('J/24', [
+            dict(file='j24-01.gpx', name='Sea Breeze', fmt='gpx', interval=2, handicap=1.000),
+            dict(file='j24-02.log', name=HAYABUSA, fmt='nmea', interval=1, handicap=0.985),
+            dict(file='j24-03.dtr', name='Kamome', fmt='text', interval=2, handicap=1.012),
+            dict(file='j24-04.gpx', name='Blue Note', fmt='gpx', interval=2, handicap=0.974,
+                 clock_slow=37),
+            dict(file='j24-05.trk', name='Shonan Wind', fmt='text', interval=2, handicap=1.027),
+            dict(file='j24-06.gpx', name='Tsubasa', fmt='gpx', interval=5, handicap=0.991),
+            dict(file='j24-07.gpx', name='Umihiko', fmt='gpx', interval=2, handicap=1.006,
+                 log_start=-12, log_count=10, retire_after=30.0, start_delay=2.5),
+            dict(file='j24-08.gpx', name='Kazahaya', fmt='gpx', interval=2, handicap=1.000,
+                 missing=True),
+            dict(file='j24-09.gpx', name='Red Kite', fmt='gpx', interval=2, handicap=0.963),
+        ]),
+        ('Yamaha 30S', [
+            dict(file='y30-01.gpx', name=SHOKAKU, gpx_name='Shokaku', fmt='gpx', interval=2,
+                 handicap=0.955),
+            dict(file='y30-02.log', name='Wind Dancer', fmt='nmea', interval=2, handicap=1.018),
+            dict(file='y30-03.dtr', name='Blue Marlin', length='9.2', fmt='text', interval=2,
+                 handicap=1.042, text_style='deg'),
+            dict(file='y30-04.trk', name='Orca', fmt='text', interval=2, handicap=0.998,
+                 text_style='slash'),
+            dict(file='y30-05.gpx', name='Mistral', fmt='gpx', interval=1, handicap=1.009),
+            dict(file='y30-06.gpx', name='Albatross', fmt='gpx', interval=2, handicap=0.981),
+        ]),
+    ],
+    class_perf={'J/24': 1.0, 'Yamaha 30S': 1.07},
+)
+
+RACE2 = dict(
+    stem='enoshima-coastal', lat0=35.27, lon0=139.47, td=9,
+    date=(2025, 10, 13), gun_local=(13, 0, 0),
+    wd=190, wind_kn=13.5,
+    wind_dir_terms=[(4.5, 960.0, 2.4), (2.5, 450.0, 0.3)],
+    wind_kn_terms=[(1.5, 1100.0, 0.2), (0.8, 420.0, 2.9)],
+    start_centre=(0.0, 0.0), round_r=(18.0, 30.0), leg_bias=250.0,
+    mark_at=r2_marks, lines_at=r2_lines, crs=['L1', 'MK1', 'MK2', 'MK3', 'L2'],
+    mg=-7.5, lg=10.0, ps=(20, 5),
+    t1='Enoshima Autumn Regatta  Coastal Race',
+    t2='Open class  Sagami Bay triangle',
+    note='Demo race made by the keelway simulator. Boats and times are invented.',
+    seed=20251013,
+    classes=[
+        (None, [
+            dict(file='c-01.gpx', name='Seagull', fmt='gpx', interval=2, handicap=1.000),
+            dict(file='c-02.gpx', name='Kuroshio', fmt='gpx', interval=2, handicap=1.035),
+            dict(file='c-03.gpx', name='Southern Cross', fmt='gpx', interval=3, handicap=0.968),
+            dict(file='c-04.gpx', name='Aoi Umi', fmt='gpx', interval=2, handicap=0.992),
+            dict(file='c-05.log', name='Fuji', fmt='nmea', interval=2, handicap=1.021),
+            dict(file='c-06.gpx', name='Marine Blue', fmt='gpx', interval=2, handicap=0.957),
+            dict(file='c-07.gpx', name='Enoshima Star', fmt='gpx', interval=2, handicap=1.010),
+        ]),
+    ],
+    class_perf={None: 1.12},
+)
+
+
+def race_file(race, boats, ft_local):
+    def fmt_time(sec):
+        t = dt.datetime(*race.date, *race.gun_local) + dt.timedelta(seconds=sec)
+        return t.strftime('%Y/%m/%d %H:%M:%S')
+
+    out = []
+
+    def rec(*fields):
+        parts = [f if isinstance(f, bytes) else str(f).encode('ascii') for f in fields]
+        out.append(b','.join(parts))
+
+    rec('T1', race.t1)
+    rec('T2', race.t2)
+    rec('NOTE', race.note)
+    rec('ST', fmt_time(0))
+    rec('FT', fmt_time(ft_local))
+    rec('TD', race.td)
+    rec('BT', 5)
+    rec('WD', race.wd)
+    rec('MG', race.mg)
+    rec('LG', race.lg)
+    rec('PS', *race.ps)
+    rec('CT', 0)
+    for mx, my in race.marks:
+        lat, lon = race.frame.to_ll(mx, my)
+        rec('MK', minutes(lat), minutes(lon))
+    for ln in race.lines:
+        la, oa = race.frame.to_ll(*ln.a)
+        lb, ob = race.frame.to_ll(*ln.b)
+        rec('LN', minutes(la), minutes(oa), minutes(lb), minutes(ob))
+    rec('CRS', *race.crs)
+    if any(c is not None for c, _ in race.classes):
+        rec('CLSSEP', b'')
+    for cls, _ in race.classes:
+        if cls is not None:
+            rec('CLSN', cls)
+        for b in boats:
+            if b.cls != cls:
+                continue
+            name = b.name.encode('shift_jis')
+            if getattr(b, 'length', None):
+                name += b'^^' + b.length.encode('ascii')
+            rec('BN', b.file, name, '%.3f' % b.handicap, b.clock_slow)
+    return b'\r\n'.join(out) + b'\r\n'
+
+
+def run_race(cfg, files, report):
+    race = build_race(cfg)
+    entries = []
+    for cls, lst in cfg['classes']:
+        for e in lst:
+            e = dict(e)
+            e['cls'] = cls
+            e['perf'] = cfg['class_perf'][cls]
+            entries.append(e)
+    boats = make_boats(race, entries, cfg['seed'])
+    results = []
+    for b in boats:
+        if b.missing:
+            continue
+        tr = simulate(race, b)
+        samples = logged_samples(race, b, tr)
+        if b.fmt == 'gpx':
+            data = write_gpx(race, b, samples)
+        elif b.fmt == 'nmea':
+            data = write_nmea(race, b, samples)
+        else:
+            data = write_text_track(race, b, samples)
+        files['gpsdat/' + b.file] = data
+        results.append((b, tr, samples))
+
+    last = max(tr.t[-1] for _, tr, _ in results)
+    ft = int(math.ceil((last + 60.0) / 300.0) * 300)
+    files['raceadmin/%s.txt' % race.stem] = race_file(race, boats, ft)
+
+    header = ['file', 'name'] + list(race.crs)
+    rows = [','.join(header)]
+    for b, tr, _ in results:
+        tt = truth_times(race, b, tr)
+        rows.append(','.join([b.file, b.name] + ['' if v is None else '%.2f' % v for v in tt]))
+    files['truth/%s.csv' % race.stem] = ('\n'.join(rows) + '\n').encode('utf-8')
+
+    check_race(race, boats, results, ft)
+    report.append((race, boats, results, ft))
+    return race
+
+
+# ---------------------------------------------------------------- checks
+
+def check(cond, msg):
+    if not cond:
+        raise AssertionError(msg)
+
+
+def check_race(race, boats, results, ft):
+    """Fail loudly if the fleet did anything the demo promises it won't."""
+    f = race.frame
+    mlat = [f.to_ll(*m)[0] for m in race.marks]
+    for b, tr, samples in results:
+        tag = '%s/%s' % (race.stem, b.file)
+        check(not tr.early_cross, '%s crossed the start line before the gun' % tag)
+        check(tr.start is not None and 0.0 <= tr.start <= 60.0,
+              '%s start %.1f s after the gun' % (tag, tr.start or -1))
+        if b.log_count is not None:
+            check(len(samples) == b.log_count, '%s sample count' % tag)
+            continue
+        check(len(samples) >= 15, '%s too few samples' % tag)
+        pts = [(s[0], (s[2], s[3])) for s in samples]
+        st = race.lines[race.course[0][1]]
+        logged_start = None
+        for (ta, p), (tb, q) in zip(pts, pts[1:]):
+            c = st.crossing(p, q)
+            if c and tb <= 0:
+                check(False, '%s logged track crosses the start before the gun' % tag)
+            if c and tb > 0 and st.side(q) * race.start_course_side > 0:
+                logged_start = ta + c[0] * (tb - ta)
+                break
+        check(logged_start is not None and abs(logged_start - tr.start) < 3.0,
+              '%s logged start far from the true one' % tag)
+        check(tr.finish is not None, '%s did not finish' % tag)
+        check(samples[0][0] <= -355, '%s track starts late' % tag)
+        check(samples[-1][0] * 1.0 < ft, '%s track runs past FT' % tag)
+        for k, (kind, idx) in enumerate(race.course):
+            if kind == 'M':
+                d = closest(race, tr, k)
+                check(10.0 <= d <= 40.0, '%s rounding %d at %.1f m' % (tag, k, d))
+                # one clear nearest moment, or "closest approach" is vague
+                m = race.marks[idx]
+                _, t_from, t_to = [w for w in tr.mark_windows if w[0] == k][0]
+                js = range(tr.index(t_from), min(tr.index(t_to), len(tr.t) - 1) + 1)
+                ds = [(math.hypot(tr.x[j] - m[0], tr.y[j] - m[1]), tr.t[j]) for j in js]
+                tmin = min(ds)[1]
+                check(all(abs(tt - tmin) < 15.0 for dd, tt in ds if dd < d + 4.0),
+                      '%s rounding %d has no single nearest moment' % (tag, k))
+        # after the finish the boat stays beyond the finish line's extension
+        fl = race.lines[race.course[-1][1]]
+        j0 = tr.index(tr.finish) + 1
+        check(all(fl.side((tr.x[j], tr.y[j])) * race.finish_side > 0
+                  for j in range(j0, len(tr.t))), '%s re-crossed the finish' % tag)
+        # the logged track, as the program will see it
+        pts = [(s[2], s[3]) for s in samples]
+        for m, lat in zip(race.marks, mlat):
+            lon_m = NM * math.cos(math.radians(lat))
+            dmin = min(math.hypot((p[0] - m[0]) / lon_m, (p[1] - m[1]) / NM) for p in pts)
+            check(dmin < 0.2, '%s stays %.3f\' from a mark' % (tag, dmin))
+        for ln in race.lines:
+            check(any(ln.crossing(p, q) for p, q in zip(pts, pts[1:])),
+                  '%s logged track never crosses a line inside its ends' % tag)
+        # water only: south of Enoshima and the Shonan shore, west of Hayama
+        for p in pts[::10]:
+            lat, lon = f.to_ll(*p)
+            check(lat < 35.285 and 139.40 < lon < 139.55, '%s on land?' % tag)
+
+
+def check_formats(files):
+    """Parse back what was written, the way a strict reader would."""
+    for path, data in files.items():
+        if path.endswith('.gpx'):
+            root = ET.fromstring(data)
+            ns = '{http://www.topografix.com/GPX/1/1}'
+            pts = root.findall('.//%strkpt' % ns)
+            check(pts and all(p.find(ns + 'time') is not None for p in pts), path)
+        elif path.endswith('.log'):
+            for line in data.split(b'\r\n')[:-1]:
+                s = line.decode('ascii')
+                body, ck = s[1:].split('*')
+                x = 0
+                for ch in body:
+                    x ^= ord(ch)
+                check(s[0] == '$' and ck == '%02X' % x, path)
+        elif path.endswith(('.dtr', '.trk')):
+            recs = [ln.split() for ln in data.decode('ascii').split('\r\n') if ln]
+            n = sum(1 for r in recs if len(r) == 6 and r[0] == 'T')
+            check(n >= 15 and len(recs) - n <= 3, path)
+        elif path.startswith('raceadmin/') and path.endswith('.txt'):
+            check(data.endswith(b'\r\n') and b'\n' not in data.replace(b'\r\n', b''), path)
+
+
+# ---------------------------------------------------------------- cover
+
+def cover_jpeg():
+    """Our own cover picture: sea, a few sails and the program name."""
+    from PIL import Image, ImageDraw, ImageFont
+    w, hgt = 600, 340
+    img = Image.new('RGB', (w, hgt))
+    d = ImageDraw.Draw(img)
+    horizon = 130
+    for yy in range(horizon):
+        k = yy / horizon
+        d.line([(0, yy), (w, yy)], fill=(int(120 + 90 * k), int(175 + 55 * k), int(225 + 25 * k)))
+    for yy in range(horizon, hgt):
+        k = (yy - horizon) / (hgt - horizon)
+        d.line([(0, yy), (w, yy)], fill=(int(30 - 20 * k), int(95 - 45 * k), int(150 - 50 * k)))
+    # distant hills and a small island on the horizon
+    d.polygon([(0, horizon), (0, 112), (70, 100), (150, 114), (210, horizon)], fill=(96, 130, 150))
+    d.polygon([(430, horizon), (470, 118), (520, 114), (560, horizon)], fill=(88, 120, 128))
+    rng = random.Random(7)
+    for _ in range(260):
+        yy = rng.randint(horizon + 4, hgt - 2)
+        xx = rng.randint(-20, w)
+        ln = 6 + (yy - horizon) // 5
+        c = 150 + rng.randint(0, 60)
+        d.line([(xx, yy), (xx + ln, yy)], fill=(c, c + 20, 255), width=1)
+    boats = [(120, 200, 1.0, (255, 255, 255)), (260, 172, 0.6, (250, 250, 245)),
+             (360, 230, 1.3, (255, 255, 255)), (480, 160, 0.45, (245, 245, 240)),
+             (540, 188, 0.7, (255, 120, 90))]
+    for bx, by, s, col in boats:
+        hull = [(bx - 30 * s, by), (bx + 34 * s, by), (bx + 24 * s, by + 9 * s), (bx - 22 * s, by + 9 * s)]
+        d.polygon(hull, fill=(40, 40, 48))
+        d.polygon([(bx, by - 4 * s), (bx, by - 95 * s), (bx + 30 * s, by - 4 * s)], fill=col)
+        d.polygon([(bx - 3 * s, by - 4 * s), (bx - 3 * s, by - 80 * s), (bx - 28 * s, by - 4 * s)],
+                  fill=(230, 235, 240))
+        d.line([(bx - 1 * s, by), (bx - 1 * s, by - 98 * s)], fill=(60, 60, 60), width=max(1, int(2 * s)))
+    font = None
+    for path in ('/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf',
+                 '/usr/share/fonts/TTF/DejaVuSans-Bold.ttf'):
+        if os.path.exists(path):
+            font = ImageFont.truetype(path, 52)
+            break
+    if font is None:
+        font = ImageFont.load_default()
+    text = 'keelway demo'
+    d.text((34, 262), text, font=font, fill=(10, 30, 60))
+    d.text((30, 258), text, font=font, fill=(255, 255, 255))
+    buf = io.BytesIO()
+    img.save(buf, 'JPEG', quality=88)
+    return buf.getvalue()
+
+
+def cover_bytes():
+    try:
+        import PIL  # noqa: F401
+        return cover_jpeg()
+    except ImportError:
+        pass
+    # the picture needs PIL; Debian's python3-pil lives under /usr/bin/python3
+    if os.path.exists('/usr/bin/python3') and os.path.realpath(sys.executable) != \
+            os.path.realpath('/usr/bin/python3'):
+        r = subprocess.run(['/usr/bin/python3', os.path.abspath(__file__), '--cover-only'],
+                           stdout=subprocess.PIPE, check=False)
+        if r.returncode == 0 and r.stdout:
+            return r.stdout
+    return None
+
+
+# ---------------------------------------------------------------- main
+
+def build():
+    files, report = {}, []
+    run_race(RACE1, files, report)
+    run_race(RACE2, files, report)
+    files['raceadmin/racefile.st'] = b'enoshima-r1.txt\r\n'
+    files['winddat/README.txt'] = (b'No wind logs for the demo races: the replay uses '
+                                   b'the WD value of each race file.\n')
+    files['truth/README.txt'] = TRUTH_README.encode('utf-8')
+    check_formats(files)
+    return files, report
+
+
+TRUTH_README = """\
+True mark passing times of the demo races, written by tools/demo_sim/simulate.py.
+keelway does not read this folder; the tests compare its mark detection with it.
+
+One CSV per race file (<race-file-stem>.csv), UTF-8, LF line ends.
+  file    track file name as given on the BN line
+  name    boat name (without any ^^length suffix), decoded from Shift_JIS
+  then one column per course entry, in CRS order and named as in CRS
+  (a mark rounded twice appears twice).
+
+Each cell is seconds after the gun (ST), true time, two decimals:
+  line entry  the moment the boat's path crosses the line segment in the
+              sailing direction (for the start: the first upwind crossing
+              after the gun; for the finish: the crossing after the last mark)
+  mark entry  the moment of closest approach to the mark during that rounding
+An empty cell means the boat never got there (it retired).
+
+Times are true time: a boat whose logger clock is wrong still gets correct
+times here, the BN offset being what puts its track right.
+The boat whose BN line names a missing track file has no row.
+"""
+
+
+def summary(report):
+    lines = []
+    for race, boats, results, ft in report:
+        lines.append('%s: course %s, FT +%d s' % (race.stem, ','.join(race.crs), ft))
+        for b, tr, samples in results:
+            fin = '%.0f s' % tr.finish if tr.finish is not None else 'retired'
+            rr = [closest(race, tr, k) for k, (kind, _) in enumerate(race.course) if kind == 'M']
+            rr = ' '.join('%.0f' % d for d in rr if d is not None)
+            lines.append('  %-11s %-5s %ds %5d pts  start %5.1f  finish %-8s rounds %s m'
+                         % (b.file, b.fmt, b.interval, len(samples), tr.start, fin, rr))
+        for b in boats:
+            if b.missing:
+                lines.append('  %-11s (listed, no track file)' % b.file)
+    return '\n'.join(lines)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split('\n')[0])
+    here = os.path.dirname(os.path.abspath(__file__))
+    ap.add_argument('--out', default=os.path.join(here, '..', '..', 'demo'),
+                    help='data folder to write (default: the repository demo/)')
+    ap.add_argument('--no-selfcheck', action='store_true',
+                    help='skip the second run that proves the output is repeatable')
+    ap.add_argument('--cover-only', action='store_true', help=argparse.SUPPRESS)
+    args = ap.parse_args()
+
+    if args.cover_only:
+        sys.stdout.buffer.write(cover_jpeg())
+        return 0
+
+    files, report = build()
+    if not args.no_selfcheck:
+        again, _ = build()
+        digest = lambda fs: hashlib.sha256(b''.join(
+            k.encode() + b'\0' + fs[k] for k in sorted(fs))).hexdigest()
+        check(digest(files) == digest(again), 'output differs between two runs')
+
+    out = os.path.normpath(args.out)
+    cover_path = os.path.join(out, 'raceadmin', 'cover.jpg')
+    cover = cover_bytes()
+    if cover is not None:
+        files['raceadmin/cover.jpg'] = cover
+    elif os.path.exists(cover_path):
+        print('note: PIL not found, keeping the existing cover.jpg')
+        files['raceadmin/cover.jpg'] = open(cover_path, 'rb').read()
+    else:
+        print('warning: PIL not found, no cover.jpg written')
+
+    # we own these four folders: drop stale files from earlier runs
+    for sub in ('raceadmin', 'gpsdat', 'winddat', 'truth'):
+        os.makedirs(os.path.join(out, sub), exist_ok=True)
+        for name in os.listdir(os.path.join(out, sub)):
+            if '%s/%s' % (sub, name) not in files:
+                os.remove(os.path.join(out, sub, name))
+    total = 0
+    for rel in sorted(files):
+        with open(os.path.join(out, rel), 'wb') as fh:
+            fh.write(files[rel])
+        total += len(files[rel])
+    print(summary(report))
+    print('%d files, %.2f MB in %s' % (len(files), total / 1e6, out))
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
