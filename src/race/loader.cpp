@@ -156,13 +156,9 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
 
 // Steps owned by later parts of the program. Each keeps its place in the sequence.
 void ReadWindFile(RaceSession&) {}
-void DetectMarkPassing(RaceSession&) {}
-void TrimTracksAtFinish(RaceSession&) {}
 void LoadCoastlineAndLights(RaceSession&) {}
 void BuildOverviewMap(RaceSession&) {}
 void PrepareRankings(RaceSession&) {}
-void ComputeLegDistances(RaceSession&) {}
-void BuildLegs(RaceSession&) {}
 void BuildWindStrip(RaceSession&) {}
 void DrawGraphs(RaceSession&) {}
 
@@ -214,11 +210,13 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
     tracks.notice = out.notice;
     return tracks;
   }
-  DetectMarkPassing(s);
-  if (r.CourseCount > 1) TrimTracksAtFinish(s);
+  s.passing.Resize(r.BoatCount, r.CourseCount);
+  s.frame.Resize(r.BoatCount);
+  DetectMarkPassing(r, s.passing);
+  if (r.CourseCount > 1) TrimTracksAtFinish(r, s.passing);
   AssignBoatColors(r);
   hooks.ViewSetUp();
-  ComputeRaceExtent(r, s.view);
+  ComputeRaceExtent(r, &s.passing, s.view);
   LoadCoastlineAndLights(s);
   BuildOverviewMap(s);
   DeriveSpeedAndCourse(r, s.view.CosCentreLat);
@@ -228,8 +226,8 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   SetBoatShape(r);
   s.play.RaceClock = r.ClockFirst;
   hooks.RaceFileRead();
-  ComputeLegDistances(s);
-  BuildLegs(s);
+  ComputeLegDistances(r, s.view.CosCentreLat, s.passing);
+  BuildLegs(r, s.view.CosCentreLat, s.passing);
   if (r.PreStartSpeed == 0) r.PreStartSpeed = r.RaceSpeed;
   s.play.PlaySpeed = r.PreStartSpeed;
   s.play.HasWindFile = r.WindFileName.empty() ? 0 : 1;

@@ -67,13 +67,9 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks);
 
 // Steps that later parts of the program fill in; each runs at its place in LoadRace.
 void ReadWindFile(RaceSession& s);
-void DetectMarkPassing(RaceSession& s);
-void TrimTracksAtFinish(RaceSession& s);
 void LoadCoastlineAndLights(RaceSession& s);
 void BuildOverviewMap(RaceSession& s);
 void PrepareRankings(RaceSession& s);
-void ComputeLegDistances(RaceSession& s);
-void BuildLegs(RaceSession& s);
 void BuildWindStrip(RaceSession& s);
 void DrawGraphs(RaceSession& s);
 

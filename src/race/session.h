@@ -1,9 +1,12 @@
-// Everything one loaded race consists of: the race data, the view and the playback state.
+// Everything one loaded race consists of: the race data, the view, the playback state, the
+// passing times and legs, and where each boat is in the frame being drawn.
 // Owned once, by the form or by the CLI.
 #pragma once
 
+#include "analysis/mark_passing.h"
 #include "analysis/playback_state.h"
 #include "race/model.h"
+#include "view/frame_state.h"
 #include "view/view_state.h"
 
 namespace kw {
@@ -12,6 +15,8 @@ struct RaceSession {
   RaceData race;
   ViewState view;
   PlaybackState play;
+  PassingResults passing;
+  FrameBoats frame;
 };
 
 }  // namespace kw

@@ -1,15 +1,50 @@
-// Flat local geometry: bearings, and the race extent that fixes the reference latitude.
+// Flat local geometry: one minute of latitude is 1852 m, one minute of longitude 1852 m times
+// CosCentreLat. Projection to pixels with the map turned wind-up or north-up, bearings, ranges,
+// the race extent and the frame's centre and scale.
 #pragma once
 
 namespace kw {
 
 struct RaceData;
 struct ViewState;
+struct FrameBoats;
+struct PassingResults;
+
+struct Point2 {
+  double x = 0, y = 0;
+};
+struct LatLon {
+  double lat = 0, lon = 0;
+};
 
 // Direction of the vector (east, north), degrees clockwise from north in [0, 360).
 double BearingOf(double east, double north);
 
-// Extent and centre of the boats' samples inside the replay window, and CosCentreLat.
-void ComputeRaceExtent(const RaceData& race, ViewState& view);
+// Turns (x, y) by `angle` radians unless the map is north-up.
+Point2 RotateView(const RaceData& race, double x, double y, double angle);
+Point2 ToScreen(const RaceData& race, const ViewState& v, double lat, double lon);
+LatLon ToLatLon(const RaceData& race, const ViewState& v, double x, double y);
+Point2 ToOverview(const RaceData& race, const ViewState& v, double lat, double lon);
+
+// Range (m) and magnetic bearing from Rb*From to Rb*To into RbRange and RbBearingMag.
+void RangeAndBearing(const RaceData& race, ViewState& v);
+
+// Offset of half the map height in the screen direction `angle` (degrees from the top).
+Point2 PolarOffset(const ViewState& v, double angle);
+
+// Extent, centre, spans, scales, sun times of the race after a load. `passing` may be null
+// before mark passing is known.
+void ComputeRaceExtent(const RaceData& race, const PassingResults* passing, ViewState& v);
+
+// Sunrise and sunset of the race day at the race centre, seconds after local midnight.
+void ComputeSunTimes(const RaceData& race, ViewState& v);
+
+// Centre and scale of the frame at time t from the boats present at t. `autoTrace` is the
+// "Auto Trace" box.
+void FitFrameView(const RaceData& race, const PassingResults& passing, const FrameBoats& boats,
+                  double t, bool autoTrace, ViewState& v);
+
+// Enters the still map: focus box and centres on the race extent, zoom 1.
+void EnterStillMap(ViewState& v);
 
 }  // namespace kw
