@@ -1,0 +1,94 @@
+// keelway-cli end to end: statuses, the text and the JSON document on the demo and on small
+// races built by the test.
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include "support/test_support.h"
+
+namespace {
+
+struct CliRun {
+  int status = -1;
+  QByteArray out, err;
+};
+
+CliRun Cli(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(KEELWAY_CLI), args);
+  CliRun r;
+  if (!p.waitForFinished(60000)) return r;
+  r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+  r.out = p.readAllStandardOutput();
+  r.err = p.readAllStandardError();
+  return r;
+}
+
+}  // namespace
+
+TEST(Cli, SummaryOfTheDemoAsJson) {
+  const QString demo = kwtest::DemoDir();
+  if (!QFileInfo::exists(demo + "raceadmin/racefile.st")) GTEST_SKIP() << "no demo";
+  CliRun r = Cli({"summary", "--root", demo, "--json"});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("LOADING  j24-01.gpx  (1/14)"));
+  QJsonParseError e;
+  const QJsonObject o = QJsonDocument::fromJson(r.out, &e).object();
+  ASSERT_EQ(e.error, QJsonParseError::NoError);
+  for (const char* key :
+       {"caption", "startTime", "finishTime", "clockFirst", "clockLast", "magneticVariation",
+        "windwardBearing", "cosCentreLat", "course", "legs", "dropped", "boats"}) {
+    EXPECT_TRUE(o.contains(key)) << key;
+  }
+  EXPECT_EQ(o["caption"].toString(), "Enoshima Autumn Regatta  Race 1");
+  EXPECT_EQ(o["startTime"].toString(), "2025/10/12 11:00:00");
+  EXPECT_EQ(o["course"].toArray().size(), 5);
+  EXPECT_EQ(o["legs"].toArray().size(), 4);
+  EXPECT_EQ(o["dropped"].toArray().size(), 2);
+  const QJsonArray boats = o["boats"].toArray();
+  ASSERT_EQ(boats.size(), 13);
+  const QJsonObject b1 = boats[0].toObject();
+  for (const char* key : {"name", "file", "class", "factor", "offset", "samples", "interval",
+                          "shown", "skipped", "first", "last", "passing", "finishRank",
+                          "legDistance", "upTime", "downTime", "upDistance", "downDistance"}) {
+    EXPECT_TRUE(b1.contains(key)) << key;
+  }
+  EXPECT_EQ(b1["class"].toString(), "J/24");
+  EXPECT_EQ(b1["passing"].toArray().size(), 5);
+  EXPECT_TRUE(b1["passing"].toArray()[4].isDouble());
+  EXPECT_EQ(boats[1].toObject()["name"].toString(), QStringLiteral("はやぶさ"));
+  EXPECT_GT(b1["legDistance"].toArray()[4].toDouble(), 5000);
+}
+
+TEST(Cli, TextSummaryAndStatuses) {
+  kwtest::DataFolder dir;
+  dir.Write("gpsdat/a.gpx", kwtest::MakeGpx(200, 2007, 5, 12, 0, 58, 0));
+  dir.Write("raceadmin/good.txt",
+            "T1,Small race\nST,2007/05/12 10:00:00\nFT,2007/05/12 10:30:00\nTD,9\n"
+            "BN,a.gpx,Alpha\nBN,gone.gpx,Gone\n");
+  dir.Write("raceadmin/bad.txt", "T1,Bad\nBN,a.gpx,Alpha\nMK,1,x\n");
+  dir.Write("raceadmin/empty.txt", "T1,Empty\nBN,none.gpx,X\n");
+
+  CliRun ok = Cli({"summary", "--root", dir.path(), "--race", "good.txt"});
+  ASSERT_EQ(ok.status, 0) << ok.err.toStdString();
+  EXPECT_TRUE(ok.out.startsWith("Small race\n"));
+  EXPECT_TRUE(ok.out.contains("Gone  gone.gpx  missing file"));
+
+  CliRun bad = Cli({"summary", "--root", dir.path(), "--race", "bad.txt"});
+  EXPECT_EQ(bad.status, 3);
+  EXPECT_TRUE(bad.err.contains("bad.txt: 'x' is not a valid floating point value (line 3)"));
+
+  CliRun none = Cli({"summary", "--root", dir.path(), "--race", "empty.txt"});
+  EXPECT_EQ(none.status, 2);
+  EXPECT_TRUE(none.err.contains("GPS file not exists."));
+
+  EXPECT_EQ(Cli({"summary", "--bogus"}).status, 64);
+  EXPECT_EQ(Cli({"frobnicate"}).status, 64);
+  CliRun help = Cli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.contains("keelway-cli summary"));
+}
