@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -21,19 +22,24 @@ namespace {
 constexpr int kBoats = 80;
 constexpr int kSamples = 10800;
 
+// Each boat beats and runs between two marks 2' apart at about 6 knots, from five minutes
+// before an 01:00 UTC gun, so that every course entry is passed several times over.
 std::string FleetGpx(int boat) {
   std::string s =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
       "xmlns=\"http://www.topografix.com/GPX/1/1\">\n<trk><name>boat</name><trkseg>\n";
   s.reserve(kSamples * 130);
   char buf[200];
+  const double speed = 0.0016 + boat * 1e-6;  // minutes of latitude per second
   for (int i = 0; i < kSamples; ++i) {
-    const int t = 3600 - 300 + i;  // from five minutes before an 01:00 UTC gun
+    const int t = 3600 - 300 + i;
+    const double run = std::fmod((i + 60) * speed, 4.4);  // 2.2' up, 2.2' down
+    const double lat = 2114.9 + (run < 2.2 ? run : 4.4 - run);
+    const double lon = 8367.0 + 0.02 * std::sin(i / 90.0) + boat * 1e-4;
     std::snprintf(buf, sizeof buf,
                   "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%.1f</ele><time>2007-05-12T%02d:%02d:%02dZ"
                   "</time><speed>%.2f</speed></trkpt>\n",
-                  35.25 + boat * 1e-4 + i * 2e-6, 139.45 + i * 3e-6, 1.5, t / 3600, t / 60 % 60,
-                  t % 60, 3.1);
+                  lat / 60, lon / 60, 1.5, t / 3600, t / 60 % 60, t % 60, 3.1);
     s += buf;
   }
   s += "</trkseg></trk>\n</gpx>\n";
@@ -49,7 +55,7 @@ struct Fleet {
     QDir(dir.path()).mkpath("gpsdat");
     std::string race =
         "T1,Bench fleet\nST,2007/05/12 10:00:00\nFT,2007/05/12 13:00:00\nTD,9\nBT,5\n"
-        "MK,2115,8367\nMK,2116,8368\nLN,2114,8366,2114.1,8366.1\nLN,2117,8369,2117.1,8369.1\n"
+        "MK,2117,8367\nMK,2115,8367\nLN,2115.2,8366.9,2115.2,8367.1\nLN,2116,8366.9,2116,8367.1\n"
         "CRS,L1,MK1,MK2,MK1,MK2,MK1,MK2,L2\n";
     for (int b = 1; b <= kBoats; ++b) {
       std::string gpx = FleetGpx(b);
@@ -108,6 +114,27 @@ void BM_LoadFleet(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * fleet.totalBytes);
 }
 BENCHMARK(BM_LoadFleet)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Mark passing and the distance sailed per leg for the whole fleet, on loaded tracks.
+void BM_MarkPassingAndLegDistances(benchmark::State& state) {
+  Fleet& fleet = TheFleet();
+  kw::LoadHooks hooks;
+  kw::RaceSession s;
+  s.race.ProgramFolder = fleet.dir.path() + '/';
+  kw::BuildRaceList(s.race);
+  kw::ChooseRaceFile(s.race);
+  if (kw::LoadRace(s, hooks).status != kw::LoadOutcome::Loaded) state.SkipWithError("load failed");
+  int finished = 0;
+  for (auto _ : state) {
+    kw::DetectMarkPassing(s.race, s.passing);
+    kw::ComputeLegDistances(s.race, s.view.CosCentreLat, s.passing);
+    benchmark::DoNotOptimize(s.passing.LegSailedDistance.data());
+  }
+  for (int b = 1; b <= s.race.BoatCount; ++b) finished += s.passing.Passed(b, s.race.CourseCount);
+  state.counters["finished"] = finished;
+  state.counters["samples"] = static_cast<double>(s.race.BoatSampleCount[1]) * s.race.BoatCount;
+}
+BENCHMARK(BM_MarkPassingAndLegDistances)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
