@@ -99,6 +99,18 @@ TEST(Gpx, BadValueStopsWithFileLineAndText) {
   EXPECT_EQ(res.error.message, "date-time '2007-13-12 01:00:01' does not convert");
 }
 
+TEST(Gpx, FileCutOffInsideItsLastPointKeepsTheRest) {
+  const std::string whole = "<gpx>" + Point(R"(lat="35" lon="139")", "2007-05-12T01:00:01Z") +
+                            Point(R"(lat="35" lon="139")", "2007-05-12T01:00:02Z");
+  for (size_t cut : {whole.size() - 5, whole.size() - 20, whole.size() - 40}) {
+    Row r;
+    auto res = r.Read(TrackFormat::Gpx, whole.substr(0, cut));
+    ASSERT_TRUE(res.ok) << cut;
+    EXPECT_EQ(r.n(), 1) << cut;
+    EXPECT_EQ(res.skipped, 1) << cut;
+  }
+}
+
 TEST(Gpx, PointsBeforeThePreStartWindowAreDropped) {
   Row r;  // kept only when s > -180 - 60
   std::string gpx = "<gpx>" + Point(R"(lat="1" lon="1")", "2007-05-12T00:56:00Z") +
@@ -199,6 +211,16 @@ TEST(Nmea, CorruptSentencesAreSkippedAndCounted) {
   EXPECT_EQ(r.t(2), 11);  // binary bytes before '$'
   EXPECT_EQ(r.t(3), 12);  // glued after a truncated sentence
   EXPECT_EQ(res.skipped, 7);
+}
+
+TEST(Nmea, YearTwoThousandIsAYear) {
+  Row r;
+  r.race.StartTimeUtc = *ParseDateTime("2000/08/07 01:00:00");
+  auto res =
+      r.Read(TrackFormat::Nmea, Nmea("GPRMC,010005,A,3539.7234,N,13946.9876,E,5,2,070800,,"));
+  ASSERT_TRUE(res.ok);
+  ASSERT_EQ(r.n(), 1);
+  EXPECT_EQ(r.t(1), 5);
 }
 
 TEST(Nmea, FilesWithoutChecksumsStillLoad) {

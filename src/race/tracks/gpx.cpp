@@ -2,7 +2,8 @@
 // Scanned once without building a document: only "trkpt" elements are looked at, waypoints and
 // routes are not track points. Tolerated: GPX 1.0/1.1 or no namespace, any case, lon before lat,
 // single or double quotes, one-line files, a BOM, comments and CDATA (skipped), self-closing
-// points, points without a time (skipped). Times are taken as UTC: fractions and zone suffixes
+// points, points without a time (skipped), a file cut off inside its last point (that point
+// skipped). Times are taken as UTC: fractions and zone suffixes
 // are not read.
 #include <cstring>
 
@@ -49,14 +50,14 @@ bool QuotedAfter(std::string_view pt, std::string_view name, std::string_view& v
   return true;
 }
 
-// End of the point that starts at p (the '<' of "<trkpt").
+// End of the point that starts at p (the '<' of "<trkpt"); npos when the file ends first.
 size_t PointEnd(std::string_view d, size_t p) {
   size_t gt = d.find('>', p);
-  if (gt == std::string_view::npos) return d.size();
+  if (gt == std::string_view::npos) return std::string_view::npos;
   if (d[gt - 1] == '/') return gt + 1;  // <trkpt .../> carries no time of its own
   for (size_t s = gt;;) {
     s = d.find('/', s);
-    if (s == std::string_view::npos) return d.size();
+    if (s == std::string_view::npos) return std::string_view::npos;
     if (d[s - 1] == '<' && At(d, s + 1, "trkpt>")) return s + 7;
     if (At(d, s + 1, "gpx")) return s;
     ++s;
@@ -105,6 +106,12 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
       continue;
     }
     const size_t end = PointEnd(d, p);
+    if (end == std::string_view::npos) {
+      // A file cut off inside its last point (a logger that lost power): that point is
+      // incomplete, the rest of the track stands.
+      ++result.skipped;
+      break;
+    }
     const std::string_view pt = d.substr(p, end - p);
     const size_t at = p;
     p = end;
@@ -134,7 +141,8 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
       return fail(at, "date-time '" + std::string(date.substr(0, 40)) + "' does not convert");
     std::memcpy(buf, date.data(), date.size());
     buf[date.size()] = ' ';
-    std::memcpy(buf + date.size() + 1, clock.data(), clock.size());
+    // A date alone leaves no clock, whose data() is null: memcpy must not see it.
+    if (!clock.empty()) std::memcpy(buf + date.size() + 1, clock.data(), clock.size());
     const std::string_view text = Trim(std::string_view(buf, date.size() + 1 + clock.size()));
     auto when = ParseDateTime(text);
     if (!when) return fail(at, "date-time '" + std::string(text) + "' does not convert");

@@ -89,12 +89,13 @@ void ForEachLine(std::string_view data, Fn&& fn) {
 
 TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& store) {
   TrackReadResult result;
-  // First pass: does this logger write valid checksums at all?
+  // First pass: does this logger write valid checksums on its RMC sentences? Some instruments
+  // write a fixed wrong one on every RMC while other sentences are right.
   bool enforce = false;
   ForEachLine(data, [&](std::string_view line) {
     if (enforce) return;
     ForEachSentence(line, [&](std::string_view s) {
-      if (Checksum(s) == Check::Good) enforce = true;
+      if (Checksum(s) == Check::Good && IsRmc(s.substr(0, s.find(',')))) enforce = true;
     });
   });
 
@@ -123,8 +124,8 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
         ++result.skipped;
         return;
       }
-      // A date of zeros is a receiver without a fix yet.
-      if (dd < 1 || mo < 1 || yy < 1) {
+      // A date of zeros is a receiver without a fix yet; "00" alone is the year 2000.
+      if (dd < 1 || mo < 1) {
         ++result.skipped;
         return;
       }
