@@ -15,6 +15,7 @@ struct PlaybackState {
   int FirstLoadDone = 0;
   int ModeChosenByUser = 0;
   int SelectedBoat = 0;  // boat chosen in the focus lists, 0 for none
+  int Language = 2;      // 0 Japanese, 1 English chosen by the flag, 2 English on another system
 };
 
 }  // namespace kw

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -66,6 +67,8 @@ class TForm1::Hooks : public LoadHooks {
     // 4: course-editing mode replays no further races.
     f_.chkAutoNext->setChecked(r.EditMode == 0);
     if (r.EditMode == 1) f_.RadioW->setChecked(true);
+    // 5: Japanese texts on a Japanese system, else English.
+    f_.session_.play.Language = QLocale::system().language() == QLocale::Japanese ? 0 : 2;
     // 6
     f_.Timer1->stop();
     f_.Timer2->stop();
@@ -199,7 +202,8 @@ void TForm1::FormCreate() {
   QDir().mkpath(documentsFolder_);
   session_.play.FirstLoadDone = 0;
   session_.play.ModeChosenByUser = 0;
-  BuildRaceList(r);
+  const QString notice = BuildRaceList(r);
+  if (!notice.isEmpty()) services_.dialogs->Message(QStringLiteral("keelway"), notice);
   ComboBox1->clear();
   for (int i = 0; i < r.RaceListCount; ++i) ComboBox1->addItem(r.RaceList[i]);
   ChooseRaceFile(r);

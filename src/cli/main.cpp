@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
 
   kw::RaceSession s;
   s.race.ProgramFolder = QDir(root).absolutePath() + '/';
-  kw::BuildRaceList(s.race);
+  const QString listNotice = kw::BuildRaceList(s.race);
+  if (!listNotice.isEmpty()) std::fprintf(stderr, "%s\n", listNotice.toLocal8Bit().constData());
   kw::ChooseRaceFile(s.race);
   if (!race.isEmpty()) {
     const QString inAdmin = s.race.ProgramFolder + QStringLiteral("raceadmin/") + race;

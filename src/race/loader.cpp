@@ -15,16 +15,21 @@
 
 namespace kw {
 
-void BuildRaceList(RaceData& r) {
+QString BuildRaceList(RaceData& r) {
   QDir dir(r.ProgramFolder + QStringLiteral("raceadmin"));
   // Sorted by name: directory order differs between file systems.
   QStringList names = dir.entryList({QStringLiteral("*.txt")},
                                     QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
   r.RaceListCount = 0;
+  CapacityNotes notes;
   for (const QString& n : names) {
-    if (r.RaceListCount >= kMaxRaces) break;
+    if (r.RaceListCount >= kMaxRaces) {
+      notes.Add(QStringLiteral("race files beyond %1").arg(kMaxRaces), n);
+      continue;
+    }
     r.RaceList[r.RaceListCount++] = n;
   }
+  return notes.Empty() ? QString() : notes.Text();
 }
 
 int RaceListIndexOf(const RaceData& r) {

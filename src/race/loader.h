@@ -44,8 +44,9 @@ struct LoadOutcome {
   QString notice;   // entries ignored because a table was full; empty when none
 };
 
-// Enumerates raceadmin/*.txt (sorted by name) into RaceList.
-void BuildRaceList(RaceData& race);
+// Enumerates raceadmin/*.txt (sorted by name) into RaceList. Returns a notice naming the race
+// files beyond the catalogue's 200, or an empty text.
+QString BuildRaceList(RaceData& race);
 
 // Chooses the race file to open at start: the last line of ctrl/editfile.edt (edit mode), else
 // the first line of raceadmin/racefile.st, else the first race file. Sets RaceFilePath,

@@ -109,8 +109,21 @@ TEST(Catalogue, ChoosesEditFileThenRaceFileStThenFirst) {
   EXPECT_EQ(r.RaceListIndex, 3);
 
   dir.Write("ctrl/editfile.edt", "a.txt\nb.txt\n");
+  EXPECT_TRUE(BuildRaceList(r).isEmpty());
   ChooseRaceFile(r);
   EXPECT_EQ(r.EditMode, 1);
   EXPECT_EQ(r.RaceFilePath, dir.path() + "raceadmin/b.txt");
   EXPECT_EQ(r.RaceListIndex, 2);
+}
+
+TEST(Catalogue, RaceFilesBeyondTheCatalogueAreNamed) {
+  kwtest::DataFolder dir;
+  RaceData r;
+  r.ProgramFolder = dir.path();
+  for (int i = 0; i < 202; ++i)
+    dir.Write(QStringLiteral("raceadmin/r%1.txt").arg(i, 3, 10, QChar('0')), "T1,x\n");
+  const QString notice = BuildRaceList(r);
+  EXPECT_EQ(r.RaceListCount, kMaxRaces);
+  EXPECT_EQ(r.RaceList[199], "r199.txt");
+  EXPECT_EQ(notice, "Ignored (tables full): race files beyond 200: r200.txt, r201.txt");
 }
