@@ -207,9 +207,7 @@ def simulate(race, boat):
     wp_since = SIM_T0
     leg = 1                 # index into the course once racing
     leg_from = None
-    orbit = False
-    orbit_turned = 0.0
-    orbit_prev_phi = 0.0
+    rnd = None              # plan of the mark rounding under way
     post_head = None
     i = 0
 
@@ -255,23 +253,48 @@ def simulate(race, boat):
         tack = 1 if rho > 0 else -1
         return wrap360(b)
 
-    def exit_candidates(k, W):
-        """Headings the boat may leave a mark on, for course entry k."""
+    def exit_candidates(k, W, frm):
+        """Headings the boat may leave a mark on, from point frm, for course
+        entry k."""
         kind, idx = course[k]
         if kind == 'M':
             tgt, r = race.marks[idx], boat.round_r[k]
         else:
             tgt, r = finish_aim(k), None
-        dx, dy = tgt[0] - x, tgt[1] - y
+        dx, dy = tgt[0] - frm[0], tgt[1] - frm[1]
         b = bearing_of(dx, dy)
         if r:
             b += math.degrees(math.asin(min(1.0, r / max(math.hypot(dx, dy), 1e-6))))
         rho = wrap180(b - W)
         if abs(rho) < boat.beat:
-            return [W - boat.beat, W + boat.beat]
+            # a little off the wind, so a small shift does not head the exit
+            return [W - boat.beat - 2.0, W + boat.beat + 2.0]
         if abs(rho) > boat.gybe:
             return [W - boat.gybe, W + boat.gybe]
         return [b]
+
+    def plan_rounding(k, W):
+        """How to round the mark of course entry k: wide in, tight out.
+
+        The boat turns to port round a circle (centre o, radius rr) that
+        puts it on its exit course a few seconds before it passes the mark
+        round_r[k] off at c.  The nearest moment then falls on a straight
+        line: the distance closes and opens briskly there, instead of
+        idling along a circle round the mark, which would leave "closest
+        approach" to GPS noise."""
+        m = race.marks[course[k][1]]
+        came = bearing_of(m[0] - x, m[1] - y)
+        hx = min(exit_candidates(k + 1, W, m), key=lambda c: wrap360(came - c))
+        ux, uy = unit(hx)
+        px, py = -uy, ux                      # port side of the exit course
+        d0 = boat.round_r[k]
+        c = (m[0] - d0 * px, m[1] - d0 * py)
+        vv = max(v, 2.2)
+        rr = max(16.0, math.degrees(vv) / (0.75 * boat.round_rate))
+        lead = boat.turn_in * vv
+        j = (c[0] - lead * ux, c[1] - lead * uy)
+        o = (j[0] + rr * px, j[1] + rr * py)
+        return dict(hx=wrap360(hx), c=c, o=o, r=rr, stage='in')
 
     def plan_start(W):
         """Pick the spot on the line we can fetch from here, a little
@@ -346,56 +369,66 @@ def simulate(race, boat):
             kind, idx = course[leg]
             if kind == 'M':
                 m = race.marks[idx]
-                r = boat.round_r[leg]
-                if orbit:
-                    # close in, then swing out while bearing away: the
-                    # boat is nearest the mark at one well-defined moment
-                    r += boat.spiral * orbit_turned
                 d = math.hypot(m[0] - x, m[1] - y)
-                beta = bearing_of(m[0] - x, m[1] - y)
-                if d > r:
-                    hd = beta + math.degrees(math.asin(r / d))
-                else:
-                    hd = beta + 90.0 + min(45.0, 2.0 * (r - d))
-                hd = wrap360(hd)
-                # circle the mark only where that course can be sailed; a boat
-                # that arrives on the wrong side beats up to it instead of
-                # stalling head to wind
-                sailable = abs(wrap180(hd - W)) - boat.beat
-                if not orbit and d < r + 8.0 and sailable > -8.0:
-                    orbit, orbit_turned = True, 0.0
-                    orbit_prev_phi = bearing_of(x - m[0], y - m[1])
-                elif orbit and sailable < -14.0:
-                    orbit = False
-                if orbit:
-                    phi = bearing_of(x - m[0], y - m[1])
-                    orbit_turned += -wrap180(phi - orbit_prev_phi)
-                    orbit_prev_phi = phi
+                # follow the wind with the plan until the last 50 m, then keep it
+                if rnd is None or (rnd['stage'] == 'in' and
+                                   math.hypot(rnd['o'][0] - x, rnd['o'][1] - y) > rnd['r'] + 50.0):
+                    rnd = plan_rounding(leg, W)
+                o, r, hx = rnd['o'], rnd['r'], rnd['hx']
+                do = math.hypot(o[0] - x, o[1] - y)
+                beta = bearing_of(o[0] - x, o[1] - y)
+                if rnd['stage'] == 'in' and do < r + 8.0:
+                    if do > r:
+                        arc = beta + math.degrees(math.asin(r / do))
+                    else:
+                        arc = beta + 90.0
+                    # turn only where that course can be sailed; a boat that
+                    # arrives on the wrong side beats up to the circle first
+                    if abs(wrap180(arc - W)) - boat.beat > -8.0:
+                        rnd['stage'] = 'arc'
+                if rnd['stage'] == 'arc':
                     turn_rate = boat.round_rate
-                    rem = min(wrap360(hd - c) for c in exit_candidates(leg + 1, W))
-                    if rem < 6.0 or orbit_turned > 320.0:
-                        best = min(exit_candidates(leg + 1, W),
-                                   key=lambda c: wrap360(hd - c))
-                        tack = 1 if wrap180(best - W) > 0 else -1
+                    if do > r:
+                        hd = beta + math.degrees(math.asin(r / do))
+                    else:
+                        hd = beta + 90.0 + min(45.0, 3.0 * (r - do))
+                    # lead the helm by the turn rate the circle needs
+                    hd = wrap360(hd - math.degrees(v / r))
+                    if abs(wrap180(hd - W)) - boat.beat < -14.0:
+                        rnd['stage'] = 'in'
+                    elif wrap360(h - hx) < 12.0 or wrap360(h - hx) > 330.0:
+                        rnd['stage'] = 'out'
+                if rnd['stage'] == 'out':
+                    # hold the exit line past the mark, then sail the next leg
+                    turn_rate = boat.round_rate
+                    ux, uy = unit(hx)
+                    c = rnd['c']
+                    off = (x - c[0]) * -uy + (y - c[1]) * ux     # + towards the mark
+                    hd = hx + max(-35.0, min(35.0, 5.0 * off))
+                    if abs(wrap180(hd - W)) < boat.beat:
+                        hd = W + math.copysign(boat.beat, wrap180(hd - W))
+                    hd = wrap360(hd)
+                    if (x - c[0]) * ux + (y - c[1]) * uy > 20.0:
+                        tack = 1 if wrap180(hx - W) > 0 else -1
                         last_switch = t
                         tr.mark_windows.append((leg, leg_from, t + 30.0))
-                        orbit = False
+                        rnd = None
                         leg += 1
                         leg_from, leg_org = t, (x, y)
-                else:
+                elif rnd['stage'] == 'in':
                     # on a long leg each boat favours its own side of the
                     # rhumb line until closer in
-                    lx, ly = m[0] - leg_org[0], m[1] - leg_org[1]
+                    lx, ly = o[0] - leg_org[0], o[1] - leg_org[1]
                     ll = math.hypot(lx, ly) or 1.0
                     f = boat.leg_bias[leg] * max(0.0, min(1.0, (d - 500.0) / 1000.0)) / ll
-                    tgt, pr = (m[0] + f * ly, m[1] - f * lx), r
+                    tgt, pr = (o[0] + f * ly, o[1] - f * lx), r
                     # near a windward mark a port-tack boat heads for the
-                    # starboard layline below it rather than crossing under
-                    # the mark on the wrong tack
-                    if tack > 0 and d < 400.0 and abs(wrap180(beta - W)) < boat.beat + 10.0:
+                    # starboard layline to its turning circle rather than
+                    # crossing under the mark on the wrong tack
+                    if tack > 0 and do < 400.0 and abs(wrap180(beta - W)) < boat.beat + 10.0:
                         us = unit(W - boat.beat)
                         rn = unit(W - boat.beat + 90.0)
-                        lay = (m[0] + r * rn[0], m[1] + r * rn[1])
+                        lay = (o[0] + r * rn[0], o[1] + r * rn[1])
                         tl = (lay[0] - 70.0 * us[0], lay[1] - 70.0 * us[1])
                         if (cross(us[0], us[1], x - lay[0], y - lay[1]) > 0.0
                                 and math.hypot(tl[0] - x, tl[1] - y) > 15.0):
@@ -453,26 +486,32 @@ def simulate(race, boat):
 
 # ---------------------------------------------------------------- truth
 
+def nearest_moment(tr, m, t_from, t_to, sq=lambda dx, dy: dx * dx + dy * dy):
+    """Time and squared distance of the path's nearest approach to point m
+    between t_from and t_to, refined between steps by a parabola; sq gives
+    the squared distance of an east/north offset in whatever measure."""
+    i0, i1 = tr.index(t_from), min(tr.index(t_to), len(tr.t) - 1)
+    d2 = lambda j: sq(tr.x[j] - m[0], tr.y[j] - m[1])
+    best, bi = None, None
+    for j in range(i0, i1 + 1):
+        dd = d2(j)
+        if best is None or dd < best:
+            best, bi = dd, j
+    tc = tr.t[bi]
+    if 0 < bi < len(tr.t) - 1:
+        a, c = d2(bi - 1), d2(bi + 1)
+        den = a - 2 * best + c
+        if den > 0:
+            tc += 0.5 * (a - c) / den * DT
+    return tc, best
+
+
 def truth_times(race, boat, tr):
     """Passing time of every course entry, seconds from the gun."""
     out = [None] * len(race.course)
     out[0] = tr.start
     for k, t_from, t_to in tr.mark_windows:
-        m = race.marks[race.course[k][1]]
-        i0, i1 = tr.index(t_from), min(tr.index(t_to), len(tr.t) - 1)
-        best, bi = None, None
-        for j in range(i0, i1 + 1):
-            d2 = (tr.x[j] - m[0]) ** 2 + (tr.y[j] - m[1]) ** 2
-            if best is None or d2 < best:
-                best, bi = d2, j
-        tc = tr.t[bi]
-        if 0 < bi < len(tr.t) - 1:
-            a = (tr.x[bi - 1] - m[0]) ** 2 + (tr.y[bi - 1] - m[1]) ** 2
-            c = (tr.x[bi + 1] - m[0]) ** 2 + (tr.y[bi + 1] - m[1]) ** 2
-            den = a - 2 * best + c
-            if den > 0:
-                tc += 0.5 * (a - c) / den * DT
-        out[k] = tc
+        out[k] = nearest_moment(tr, race.marks[race.course[k][1]], t_from, t_to)[0]
     if tr.finish is not None:
         out[-1] = tr.finish
     return out
@@ -492,7 +531,7 @@ def closest(race, tr, k):
 
 def logged_samples(race, boat, tr):
     """What the logger recorded: (true time, logger time, x, y, sog, cog)."""
-    rng = random.Random(boat.seed * 7 + 3)
+    rng = random.Random(boat.seed * 7 + 11)
     end = tr.t[-1]
     times = []
     t = boat.log_start
@@ -656,7 +695,7 @@ def make_boats(race, entries, seed):
         b.corr_min = rng.uniform(60.0, 140.0)
         b.corr_k = rng.uniform(0.12, 0.3)
         b.round_r = [rng.uniform(*race.round_r) for _ in race.course]
-        b.spiral = rng.uniform(0.10, 0.18)
+        b.turn_in = rng.uniform(3.5, 5.0)   # seconds on the exit course before the mark
         b.leg_bias = [rng.uniform(-race.leg_bias, race.leg_bias) for _ in race.course]
         b.start_frac = rng.uniform(0.2, 0.9)
         b.finish_frac = rng.uniform(0.3, 0.7)
@@ -721,7 +760,7 @@ RACE1 = dict(
     wd=200, wind_kn=11.0,
     wind_dir_terms=[(5.5, 780.0, 0.7), (3.5, 410.0, 2.1)],
     wind_kn_terms=[(2.0, 900.0, 1.3), (1.0, 370.0, 4.0)],
-    start_centre=(0.0, 0.0), round_r=(16.0, 28.0), leg_bias=60.0,
+    start_centre=(0.0, 0.0), round_r=(11.0, 13.0), leg_bias=60.0,
     mark_at=r1_marks, lines_at=r1_lines, crs=['L1', 'MK1', 'MK2', 'MK1', 'L2'],
     mg=-7.5, lg=7.3, ps=(10, 5),
     t1='Enoshima Autumn Regatta  Race 1',
@@ -764,7 +803,7 @@ RACE2 = dict(
     wd=190, wind_kn=13.5,
     wind_dir_terms=[(4.5, 960.0, 2.4), (2.5, 450.0, 0.3)],
     wind_kn_terms=[(1.5, 1100.0, 0.2), (0.8, 420.0, 2.9)],
-    start_centre=(0.0, 0.0), round_r=(18.0, 30.0), leg_bias=250.0,
+    start_centre=(0.0, 0.0), round_r=(11.0, 13.0), leg_bias=250.0,
     mark_at=r2_marks, lines_at=r2_lines, crs=['L1', 'MK1', 'MK2', 'MK3', 'L2'],
     mg=-7.5, lg=10.0, ps=(20, 5),
     t1='Enoshima Autumn Regatta  Coastal Race',
@@ -884,6 +923,9 @@ def check_race(race, boats, results, ft):
     """Fail loudly if the fleet did anything the demo promises it won't."""
     f = race.frame
     mlat = [f.to_ll(*m)[0] for m in race.marks]
+    lat_m, lon_m = f.m_per_deg_lat / 60.0, f.m_per_deg_lon / 60.0
+    plain = lambda dx, dy: (dx / lon_m) ** 2 + (dy / lat_m) ** 2
+    finishers = []
     for b, tr, samples in results:
         tag = '%s/%s' % (race.stem, b.file)
         check(not tr.early_cross, '%s crossed the start line before the gun' % tag)
@@ -920,6 +962,24 @@ def check_race(race, boats, results, ft):
                 tmin = min(ds)[1]
                 check(all(abs(tt - tmin) < 15.0 for dd, tt in ds if dd < d + 4.0),
                       '%s rounding %d has no single nearest moment' % (tag, k))
+                # and a sharp one: the distance must close and open at a clear
+                # rate either side, or GPS noise moves the nearest logged point
+                # by seconds. Passing straight by 11-13 m off at 3 m/s gives
+                # about 3 m at 3 s either side; a boat still turning towards
+                # the mark gives far less.
+                tn, _ = nearest_moment(tr, m, t_from, t_to)
+                at = lambda tt: math.hypot(tr.x[tr.index(tt)] - m[0], tr.y[tr.index(tt)] - m[1])
+                for dt_, rise in ((2.0, 1.0), (3.0, 2.5)):
+                    check(min(at(tn - dt_), at(tn + dt_)) - d >= rise,
+                          '%s rounding %d: only %.1f m further off %g s either side'
+                          % (tag, k, min(at(tn - dt_), at(tn + dt_)) - d, dt_))
+                # the program measures in plain minutes of arc, a minute of
+                # longitude counting as much as one of latitude; its nearest
+                # moment must still be the true one
+                tp, _ = nearest_moment(tr, m, t_from, t_to, plain)
+                check(abs(tp - tn) <= 1.0, '%s rounding %d: nearest in minutes of arc %.2f s '
+                      'from the true one' % (tag, k, tp - tn))
+        finishers.append((tr.finish, b.file))
         # after the finish the boat stays beyond the finish line's extension
         fl = race.lines[race.course[-1][1]]
         j0 = tr.index(tr.finish) + 1
@@ -938,6 +998,10 @@ def check_race(race, boats, results, ft):
         for p in pts[::10]:
             lat, lon = f.to_ll(*p)
             check(lat < 35.285 and 139.40 < lon < 139.55, '%s on land?' % tag)
+    # finishers far enough apart that GPS noise cannot swap their order
+    finishers.sort()
+    for (ta, fa), (tb, fb) in zip(finishers, finishers[1:]):
+        check(tb - ta >= 2.0, '%s: %s and %s finish %.1f s apart' % (race.stem, fa, fb, tb - ta))
 
 
 def check_formats(files):
