@@ -47,12 +47,13 @@ std::string FleetGpx(int boat) {
 }
 
 struct Fleet {
-  QTemporaryDir dir;
+  QTemporaryDir tmp;
+  QString root;
   std::string oneFile;
   long long totalBytes = 0;
-  Fleet() {
-    QDir(dir.path()).mkpath("raceadmin");
-    QDir(dir.path()).mkpath("gpsdat");
+  explicit Fleet(const QString& folder = {}) : root(folder.isEmpty() ? tmp.path() : folder) {
+    QDir(root).mkpath("raceadmin");
+    QDir(root).mkpath("gpsdat");
     std::string race =
         "T1,Bench fleet\nST,2007/05/12 10:00:00\nFT,2007/05/12 13:00:00\nTD,9\nBT,5\n"
         "MK,2117,8367\nMK,2115,8367\nLN,2115.2,8366.9,2115.2,8367.1\nLN,2116,8366.9,2116,8367.1\n"
@@ -61,12 +62,12 @@ struct Fleet {
       std::string gpx = FleetGpx(b);
       if (b == 1) oneFile = gpx;
       totalBytes += static_cast<long long>(gpx.size());
-      QFile f(dir.path() + QStringLiteral("/gpsdat/boat%1.gpx").arg(b));
+      QFile f(root + QStringLiteral("/gpsdat/boat%1.gpx").arg(b));
       f.open(QIODevice::WriteOnly);
       f.write(gpx.data(), static_cast<qint64>(gpx.size()));
       race += "BN,boat" + std::to_string(b) + ".gpx,Boat " + std::to_string(b) + ",1.0\n";
     }
-    QFile f(dir.path() + "/raceadmin/bench.txt");
+    QFile f(root + "/raceadmin/bench.txt");
     f.open(QIODevice::WriteOnly);
     f.write(race.data(), static_cast<qint64>(race.size()));
   }
@@ -99,7 +100,7 @@ void BM_LoadFleet(benchmark::State& state) {
   kw::LoadHooks hooks;
   for (auto _ : state) {
     kw::RaceSession s;
-    s.race.ProgramFolder = fleet.dir.path() + '/';
+    s.race.ProgramFolder = fleet.root + '/';
     kw::BuildRaceList(s.race);
     kw::ChooseRaceFile(s.race);
     auto o = kw::LoadRace(s, hooks);
@@ -120,7 +121,7 @@ void BM_MarkPassingAndLegDistances(benchmark::State& state) {
   Fleet& fleet = TheFleet();
   kw::LoadHooks hooks;
   kw::RaceSession s;
-  s.race.ProgramFolder = fleet.dir.path() + '/';
+  s.race.ProgramFolder = fleet.root + '/';
   kw::BuildRaceList(s.race);
   kw::ChooseRaceFile(s.race);
   if (kw::LoadRace(s, hooks).status != kw::LoadOutcome::Loaded) state.SkipWithError("load failed");
@@ -138,4 +139,16 @@ BENCHMARK(BM_MarkPassingAndLegDistances)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// "--write-fleet DIR" writes the fleet as a data folder and ends, so that the whole program
+// (keelway-cli summary --root DIR) can be timed on it as a command.
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--write-fleet") {
+    Fleet fleet(QString::fromLocal8Bit(argv[2]));
+    std::printf("%lld bytes of GPX in %s\n", fleet.totalBytes, argv[2]);
+    return 0;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -159,8 +159,17 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
   return out;
 }
 
+// The wind records themselves are read by the wind reader; a name that points at no file is
+// forgotten so that nothing later takes the race for one with wind data.
+void ReadWindFile(RaceSession& s) {
+  RaceData& r = s.race;
+  if (!r.WindFileName.empty() &&
+      ResolveFile(r.ProgramFolder + QStringLiteral("winddat/"), r.WindFileName).isEmpty()) {
+    r.WindFileName.clear();
+  }
+}
+
 // Steps owned by later parts of the program. Each keeps its place in the sequence.
-void ReadWindFile(RaceSession&) {}
 void LoadCoastlineAndLights(RaceSession&) {}
 void BuildOverviewMap(RaceSession&) {}
 void PrepareRankings(RaceSession&) {}
@@ -183,10 +192,6 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   hooks.Beep();
 
   RaceFileResult rf = ReadRaceFile(r, r.RaceFilePath, s.play.ModeChosenByUser != 0);
-  if (r.EditMode == 1) {
-    r.NorthUp = 0;
-    r.Controls.WindwardChecked = true;
-  }
   if (!rf.notes.Empty()) out.notice = rf.notes.Text();
   if (!rf.ok) {
     hooks.RaceFileRead();

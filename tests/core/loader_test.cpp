@@ -74,6 +74,21 @@ TEST(LoadRace, DropsShortAndMissingBoatsAndMovesRowsDown) {
   EXPECT_EQ(t.s.play.FirstLoadDone, 1);
   EXPECT_EQ(hooks.beeps, 2);
   EXPECT_EQ(r.RaceFileName, "race.txt");
+  EXPECT_EQ(t.s.play.HasWindFile, 0);  // no WF line
+}
+
+TEST(LoadRace, WindFileNameOnlyWhenTheFileExists) {
+  SmallRace missing("WF,nowhere.csv\n");
+  RecordingHooks hooks;
+  ASSERT_EQ(LoadRace(missing.s, hooks).status, LoadOutcome::Loaded);
+  EXPECT_TRUE(missing.s.race.WindFileName.empty());
+  EXPECT_EQ(missing.s.play.HasWindFile, 0);
+
+  SmallRace present("WF,Wind.CSV\n");
+  present.dir.Write("winddat/wind.csv", "DATE TIME, TWS,TWD\n");
+  ASSERT_EQ(LoadRace(present.s, hooks).status, LoadOutcome::Loaded);
+  EXPECT_EQ(present.s.race.WindFileName, "Wind.CSV");
+  EXPECT_EQ(present.s.play.HasWindFile, 1);
 }
 
 TEST(LoadRace, CorrectedTimeScalesBoatsWithFactors) {
