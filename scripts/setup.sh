@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev libglx-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
+  gdal-bin
 )
 missing=()
 for p in "${packages[@]}"; do
