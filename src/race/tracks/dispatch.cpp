@@ -45,12 +45,21 @@ TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const Q
       return ReadTextTrack(data, fileName, store);
     case TrackFormat::Nmea:
       return ReadNmea(data, fileName, store);
+    case TrackFormat::Trb:
+      return ReadTrb(data, fileName, store);
+    case TrackFormat::Trl:
+      return ReadTrl(data, fileName, store);
+    case TrackFormat::Gdb:
+      return ReadGdb(data, fileName, store);
+    case TrackFormat::Mps:
+      return ReadMps(data, fileName, store);
     default:
       return {};
   }
 }
 
-LoadTrackResult LoadTrack(RaceData& r, ViewState& view, int boatNumber) {
+LoadTrackResult LoadTrack(RaceData& r, ViewState& view, int boatNumber,
+                          const std::function<void()>& processEvents) {
   LoadTrackResult result;
   const int row = boatNumber - r.DroppedBoatCount;
   if (r.DroppedBoatCount > 0) CompactBoat(r, boatNumber, row);
@@ -70,14 +79,13 @@ LoadTrackResult LoadTrack(RaceData& r, ViewState& view, int boatNumber) {
   }
   TrackFormat format = FormatOfName(name);
   if (format == TrackFormat::None) format = FormatOfContent(data);
-  // Binary logger formats are not read yet; they read nothing.
-  result.formatKnown =
-      format == TrackFormat::Gpx || format == TrackFormat::TextTrack || format == TrackFormat::Nmea;
+  result.formatKnown = format != TrackFormat::None;
   TrackStore store(r, row);
+  if (processEvents) store.SetEventPump(processEvents);
   static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
-  if (n < 100) view.TraceZoomOut = 1.0;
+  if (n < 100 && store.rules().resetsZoom) view.TraceZoomOut = 1.0;
   ApplyCorrectedTime(r, row);
   return result;
 }

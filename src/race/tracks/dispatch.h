@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string_view>
 
 #include "race/tracks/track_store.h"
@@ -30,6 +31,8 @@ struct LoadTrackResult : TrackReadResult {
 
 // Reads the track of boat `boatNumber` (1-based in race-file order) into row
 // boatNumber - DroppedBoatCount, moving the boat's row down first when boats were dropped.
-LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber);
+// `processEvents`, when given, lets pending window messages run during long binary files.
+LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber,
+                          const std::function<void()>& processEvents = {});
 
 }  // namespace kw

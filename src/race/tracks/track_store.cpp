@@ -54,6 +54,11 @@ TrackStore::TrackStore(RaceData& race, int row)
   race_.BoatSampleCount[row_] = 0;
 }
 
+void TrackStore::SetRules(const TrackRules& rules) {
+  rules_ = rules;
+  lastKept_ = race_.ClockLast + 120;
+}
+
 double TrackStore::raceDate() const {
   return race_.RaceDate;
 }
@@ -63,11 +68,13 @@ void TrackStore::AddAt(double utcDayCount, double lat, double lon) {
 }
 
 void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
+  if (rules_.pumpsEvents && pump_ && ++offered_ % kPumpEvery == 0) pump_();
   const long long s = seconds + offset_;
   if (s <= firstKept_) return;
+  if (rules_.upperLimit && !(static_cast<double>(s) < lastKept_)) return;
   ++n_;
-  if (n_ > capacity_ - 50) {
-    capacity_ = n_ + 100;
+  if (n_ > capacity_ - rules_.growMargin) {
+    capacity_ = n_ + rules_.growStep;
     SetTrackCapacity(race_, row_, capacity_);
   }
   race_.TrackTime[row_][n_] = static_cast<double>(s);
@@ -77,7 +84,7 @@ void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
 
 int TrackStore::Finish() {
   race_.BoatSampleCount[row_] = n_;
-  if (n_ <= 100) {
+  if (n_ < rules_.intervalMinCount) {
     race_.BoatSampleInterval[row_] = 30;
   } else {
     const auto& t = race_.TrackTime[row_];

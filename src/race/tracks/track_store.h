@@ -4,8 +4,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "race/errors.h"
 
@@ -15,8 +17,23 @@ struct RaceData;
 
 struct TrackReadResult {
   bool ok = true;
-  ReadError error;  // when !ok: the load stops with this message
-  int skipped = 0;  // records skipped as unusable (corrupt sentences, fixes without position)
+  ReadError error;    // when !ok: the load stops with this message
+  int skipped = 0;    // records skipped as unusable (corrupt sentences, fixes without position)
+  bool beep = false;  // the loader acknowledges the finished file with a beep
+};
+
+// How the storing rules differ between formats. The defaults are those of the text formats.
+struct TrackRules {
+  int growMargin = 50;  // grow when the count passes capacity - growMargin ...
+  int growStep = 100;   // ... to count + growStep
+  // BoatSampleInterval is 30 when fewer samples than this were kept.
+  int intervalMinCount = 101;
+  // Keep only records earlier than ClockLast + 120 s.
+  bool upperLimit = false;
+  // The trace zoom is reset when fewer than 100 samples were kept.
+  bool resetsZoom = true;
+  // The event pump (when set) runs while records are offered.
+  bool pumpsEvents = false;
 };
 
 // Coordinate text modes of the text formats: 1 decimal degrees, 2 DDMM.mmmm, 3 DDMMSS.s.
@@ -29,6 +46,14 @@ std::optional<double> ParseCoordinate(std::string_view text, int mode);
 class TrackStore {
  public:
   TrackStore(RaceData& race, int row);
+
+  // Set by a reader before its first record.
+  void SetRules(const TrackRules& rules);
+  const TrackRules& rules() const { return rules_; }
+  // Lets pending window messages run during long binary files; called every few thousand
+  // records, never per record.
+  void SetEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
+  static constexpr int kPumpEvery = 4096;
 
   // A record at a UTC day-count date-time; kept when later than PreStartSeconds + 60 before
   // the gun (after the boat's clock correction).
@@ -48,6 +73,10 @@ class TrackStore {
   double startUtc_;
   long long offset_;
   long long firstKept_;
+  double lastKept_ = 0;  // exclusive; used with rules_.upperLimit
+  TrackRules rules_;
+  std::function<void()> pump_;
+  int offered_ = 0;
 };
 
 }  // namespace kw
