@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "race/coastline.h"
 #include "race/fields.h"
 #include "race/racefile.h"
 #include "race/session.h"
 #include "race/text.h"
 #include "race/tracks/dispatch.h"
+#include "race/wind.h"
 #include "view/geometry.h"
 
 namespace kw {
@@ -132,7 +134,8 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
       r.BoatCount = i - 1 - r.DroppedBoatCount;
       return out;
     }
-    LoadTrackResult t = LoadTrack(r, s.view, i);
+    LoadTrackResult t = LoadTrack(r, s.view, i, [&hooks] { hooks.ProcessEvents(); });
+    if (t.beep) hooks.Beep();
     const int row = i - r.DroppedBoatCount;
     if (!t.ok) {
       // What was read so far stays; the boats after this one are not loaded.
@@ -159,18 +162,7 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
   return out;
 }
 
-// The wind records themselves are read by the wind reader; a name that points at no file is
-// forgotten so that nothing later takes the race for one with wind data.
-void ReadWindFile(RaceSession& s) {
-  RaceData& r = s.race;
-  if (!r.WindFileName.empty() &&
-      ResolveFile(r.ProgramFolder + QStringLiteral("winddat/"), r.WindFileName).isEmpty()) {
-    r.WindFileName.clear();
-  }
-}
-
 // Steps owned by later parts of the program. Each keeps its place in the sequence.
-void LoadCoastlineAndLights(RaceSession&) {}
 void BuildOverviewMap(RaceSession&) {}
 void PrepareRankings(RaceSession&) {}
 void BuildWindStrip(RaceSession&) {}
@@ -210,10 +202,19 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
     out.status = LoadOutcome::NoBoats;
     return out;
   }
-  ReadWindFile(s);
+  // A wind file name that names no file is forgotten here, so that nothing later takes the race
+  // for one with wind data.
+  const WindReadResult wind = ReadWindFile(r);
   for (auto* a : {&r.TrackTime, &r.TrackLat, &r.TrackLon, &r.TrackSpeed}) a->clear();
   r.TrackCourse.clear();
   SetBoatTableCapacity(r);
+  if (!wind.ok) {
+    // The samples read before the bad line stay; no track is read (the previous race's tracks
+    // are gone, so nothing pairs them with this race's boats).
+    out.status = LoadOutcome::ConversionError;
+    out.error = wind.error;
+    return out;
+  }
 
   LoadOutcome tracks = LoadTracks(s, hooks);
   if (tracks.status != LoadOutcome::Loaded) {
@@ -227,7 +228,11 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   AssignBoatColors(r);
   hooks.ViewSetUp();
   ComputeRaceExtent(r, &s.passing, s.view);
-  LoadCoastlineAndLights(s);
+  if (auto coastError = LoadCoastline(r, s.view)) {
+    out.status = LoadOutcome::ConversionError;
+    out.error = *coastError;
+    return out;
+  }
   BuildOverviewMap(s);
   DeriveSpeedAndCourse(r, s.view.CosCentreLat);
   hooks.Beep();

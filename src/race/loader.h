@@ -67,8 +67,6 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks);
 LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks);
 
 // Steps that later parts of the program fill in; each runs at its place in LoadRace.
-void ReadWindFile(RaceSession& s);
-void LoadCoastlineAndLights(RaceSession& s);
 void BuildOverviewMap(RaceSession& s);
 void PrepareRankings(RaceSession& s);
 void BuildWindStrip(RaceSession& s);

@@ -123,6 +123,18 @@ struct RaceData {
   std::vector<int> WindDir;
   double WindSpeedMax = 0;
 
+  // Coastline polylines, points 1..CoastCount in minutes of arc. A latitude above 6000 marks
+  // the first point of a polyline and carries +20000. Storage holds CoastCapacity + 1 slots.
+  std::vector<double> CoastLat{0.0}, CoastLon{0.0};
+  int CoastCount = 0;
+  int CoastCapacity = 0;
+
+  // Navigation lights near the race, 1..LightCount; positions in minutes of arc.
+  std::vector<std::string> LightName{std::string()}, LightColors{std::string()};
+  std::vector<double> LightLat{0.0}, LightLon{0.0}, LightSize{0.0};
+  std::vector<std::int32_t> LightPeriod{0}, LightOnSeconds{0};
+  int LightCount = 0;
+
   // Fixed colours set with the boat colours.
   Rgb LaylineColor1{225, 0, 0}, LaylineColor2{0, 128, 0}, WindAxisColor{255, 255, 0};
 

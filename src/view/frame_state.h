@@ -2,6 +2,7 @@
 // the renderer, read by the view fit, the overview map, the KML snapshot and the timers.
 #pragma once
 
+#include <array>
 #include <vector>
 
 namespace kw {
@@ -10,6 +11,14 @@ struct FrameBoats {
   std::vector<int> BoatPresent;
   std::vector<double> BoatLatNow, BoatLonNow, BoatHeadingNow, BoatSpeedNow;
   std::vector<int> BoatSampleIndex;
+  // True wind direction at t minus the heading, in [-180, 180]; positive: wind from starboard.
+  std::vector<double> BoatWindAngleNow;
+  // Boats present at t; counts from 1 instead of 0 up to the gun so that the end-of-race step
+  // never runs before anyone has a position.
+  int BoatsWithPosition = 0;
+  // Present boats ticked in the boat list: the first four by boat number, and how many there are.
+  std::array<int, 4> FocusedBoats{};
+  int FocusedBoatCount = 0;
 
   void Resize(int boatCount) {
     const size_t n = static_cast<size_t>(boatCount) + 2;
@@ -19,6 +28,10 @@ struct FrameBoats {
     BoatHeadingNow.assign(n, 0);
     BoatSpeedNow.assign(n, 0);
     BoatSampleIndex.assign(n, 1);
+    BoatWindAngleNow.assign(n, 0);
+    BoatsWithPosition = 0;
+    FocusedBoats = {};
+    FocusedBoatCount = 0;
   }
 };
 

@@ -83,7 +83,7 @@ TEST(Demo, MainRaceLoadsWithItsDroppedBoats) {
   const RaceData& r = s.race;
   EXPECT_EQ(r.RaceFileName, "enoshima-r1.txt");
   EXPECT_EQ(r.RaceCaption, "Enoshima Autumn Regatta  Race 1");
-  EXPECT_EQ(r.BoatCount, 13);
+  EXPECT_EQ(r.BoatCount, 18);
   EXPECT_EQ(r.ClassCount, 2);
   ASSERT_EQ(r.DroppedBoats.size(), 2u);
   for (const auto& d : r.DroppedBoats) {
@@ -106,7 +106,7 @@ TEST(Demo, MainRaceLoadsWithItsDroppedBoats) {
 
 TEST(Demo, PassingTimesMatchTheTruth) {
   if (!QFileInfo::exists(kwtest::DemoDir() + "raceadmin/racefile.st")) GTEST_SKIP() << "no demo";
-  for (const char* race : {"enoshima-r1", "enoshima-coastal"}) {
+  for (const char* race : {"enoshima-r1", "enoshima-coastal", "sagami-offshore"}) {
     SCOPED_TRACE(race);
     RaceSession s;
     ASSERT_TRUE(LoadDemo(s, QString::fromLatin1(race) + ".txt"));

@@ -4,7 +4,8 @@
 Sails a fleet of boats around a course in a shifting wind with a simple
 polar model, then writes what a race office would hand over: race files,
 logger tracks in several formats (GPX, NMEA, text tracks) and, for the
-test suite, the true mark passing times.
+test suite, the true mark passing times. Race 1 also gets binary logger
+tracks (TRB, TRL, GDB- and MPS-like containers) and a wind log.
 
 Everything is seeded, so two runs give byte-identical output.
 
@@ -18,6 +19,7 @@ import io
 import math
 import os
 import random
+import struct
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
@@ -479,7 +481,7 @@ def simulate(race, boat):
                 tr.end = math.ceil(tr.finish + boat.post_time)
         x, y = nx, ny
         i += 1
-        if t > 6 * 3600:
+        if t > race.max_hours * 3600:
             raise RuntimeError('%s never finished' % boat.file)
     return tr
 
@@ -625,6 +627,118 @@ def write_text_track(race, boat, samples):
     return ('\r\n'.join(out) + '\r\n').encode('ascii')
 
 
+def epoch_seconds(race, tl):
+    return int((race.utc(tl) - dt.datetime(1970, 1, 1)).total_seconds())
+
+
+def semicircles(deg):
+    return int(round(deg / 180.0 * 2147483648.0))
+
+
+def write_fixed_records(race, boat, samples):
+    """TRB (12-byte) and TRL (16- or 20-byte) records: int32 UTC seconds
+    since 1970, float32 latitude and longitude in degrees, little-endian,
+    then what else the logger keeps (speed and course; the 20-byte kind also
+    an altitude in centimetres, which keeps the int32 at offset 16 far from
+    any time, so the record size can be told from the file)."""
+    out = []
+    for _, tl, x, y, sog, cog in samples:
+        lat, lon = race.frame.to_ll(x, y)
+        rec = struct.pack('<iff', epoch_seconds(race, tl), lat, lon)
+        if boat.fmt == 'trl16':
+            rec += struct.pack('<HH', int(round(sog * 100)), int(round(cog * 10)) % 3600)
+        elif boat.fmt == 'trl20':
+            rec += struct.pack('<iHH', 150, int(round(sog * 100)), int(round(cog * 10)) % 3600)
+        out.append(rec)
+    return b''.join(out)
+
+
+# Text blocks around the binary containers: no 0x00 or 0x01 bytes, so they
+# cannot take part in a point pattern.
+CONTAINER_HEAD = b'MsRcd keelway demo simulator track container  '
+CONTAINER_TAIL = b' end of track data  keelway demo simulator '
+
+
+def write_container(race, boat, samples):
+    """GDB- or MPS-like file: each track point is the 24-byte layout the
+    readers look for (lat, lon semicircles; altitude flag 1 and an altitude
+    double; time flag 1 and int32 UTC seconds), preceded by two zero bytes;
+    MPS points end in nine zero bytes (the depth flag and depth), GDB points
+    in two (the depth and temperature flags). A short tag ("TP") follows each
+    point, as the record headers of real files would."""
+    rng = random.Random(boat.seed * 13 + 3)
+    out = [CONTAINER_HEAD]
+    for _, tl, x, y, _, _ in samples:
+        lat, lon = race.frame.to_ll(x, y)
+        alt = 2.0 + rng.uniform(-0.8, 0.8)
+        pt = (b'\x00\x00' + struct.pack('<ii', semicircles(lat), semicircles(lon)) + b'\x01' +
+              struct.pack('<d', alt) + b'\x01' + struct.pack('<i', epoch_seconds(race, tl)))
+        pt += b'\x00' * (9 if boat.fmt == 'mps' else 2)
+        out.append(pt + b'TP')
+    out.append(CONTAINER_TAIL)
+    return b''.join(out)
+
+
+def scan_container(data, kind):
+    """The readers' byte patterns, as keelway applies them: (anchor, lat
+    semicircles, lon semicircles, time) of every match with a time above 0."""
+    out = []
+    i, last = 30, len(data) - 30
+    while i <= last:
+        b = data
+        if kind == 'mps':
+            if (b[i] <= 1 and b[i - 10] == 0 and b[i - 9] == 0 and b[i + 9] == 1
+                    and not any(b[i + 14:i + 23])):
+                t = struct.unpack_from('<i', b, i + 10)[0]
+                if t > 0:
+                    out.append((i,) + struct.unpack_from('<ii', b, i - 8) + (t,))
+                i += 21
+                continue
+        elif b[i] == 1:
+            if (b[i - 10] == 0 and b[i - 9] == 0 and b[i + 9] == 1 and b[i + 14] == 0
+                    and b[i + 15] == 0):
+                t = struct.unpack_from('<i', b, i + 10)[0]
+                if t > 0:
+                    out.append((i,) + struct.unpack_from('<ii', b, i - 8) + (t,))
+                i += 21
+                continue
+            if (b[i - 1] == 0 and b[i - 11] == 0 and b[i - 10] == 0 and b[i + 5] == 0
+                    and b[i + 6] == 0):
+                t = struct.unpack_from('<i', b, i + 1)[0]
+                if t > 0:
+                    out.append((i,) + struct.unpack_from('<ii', b, i - 9) + (t,))
+                i += 13
+                continue
+        i += 1
+    return out
+
+
+def check_binary(race, boat, samples, data):
+    """The bytes must give back exactly the logged points, no more."""
+    want = []
+    for _, tl, x, y, _, _ in samples:
+        lat, lon = race.frame.to_ll(x, y)
+        want.append((epoch_seconds(race, tl), lat, lon))
+    tag = boat.file
+    if boat.fmt in ('trb', 'trl16', 'trl20'):
+        size = {'trb': 12, 'trl16': 16, 'trl20': 20}[boat.fmt]
+        check(len(data) == size * len(want), '%s size' % tag)
+        if boat.fmt != 'trb':
+            a, b16, c20 = struct.unpack_from('<iii', data, 0)[0], \
+                struct.unpack_from('<i', data, 16)[0], struct.unpack_from('<i', data, 20)[0]
+            check((abs(a - b16) < abs(a - c20)) == (size == 16), '%s record size' % tag)
+        for k, (t, lat, lon) in enumerate(want):
+            tt, la, lo = struct.unpack_from('<iff', data, k * size)
+            check(tt == t and abs(la - lat) < 1e-5 and abs(lo - lon) < 1e-5, '%s rec %d' % (tag, k))
+    else:
+        got = scan_container(data, boat.fmt)
+        check(len(got) == len(want), '%s: %d pattern matches for %d points'
+              % (tag, len(got), len(want)))
+        for (_, la, lo, tt), (t, lat, lon) in zip(got, want):
+            check(tt == t and la == semicircles(lat) and lo == semicircles(lon),
+                  '%s point mismatch' % tag)
+
+
 # ---------------------------------------------------------------- races
 
 class Race:
@@ -635,8 +749,15 @@ def minutes(v):
     return '%.4f' % (v * 60.0)
 
 
+def shonan_water(lat, lon):
+    # south of Enoshima and the Shonan shore, west of Hayama
+    return lat < 35.285 and 139.40 < lon < 139.55
+
+
 def build_race(cfg):
     race = Race()
+    race.max_hours = 6
+    race.on_water = shonan_water
     race.__dict__.update(cfg)
     frame = Frame(cfg['lat0'], cfg['lon0'])
     race.frame = frame
@@ -762,7 +883,7 @@ RACE1 = dict(
     wind_kn_terms=[(2.0, 900.0, 1.3), (1.0, 370.0, 4.0)],
     start_centre=(0.0, 0.0), round_r=(11.0, 13.0), leg_bias=60.0,
     mark_at=r1_marks, lines_at=r1_lines, crs=['L1', 'MK1', 'MK2', 'MK1', 'L2'],
-    mg=-7.5, lg=7.3, ps=(10, 5),
+    mg=-7.5, lg=7.3, ps=(10, 5), wind_file='enoshima-r1-wind.csv',
     t1='Enoshima Autumn Regatta  Race 1',
     t2='J/24 and Yamaha 30S  windward-leeward',
     note='Demo race made by the keelway simulator. Boats and times are invented.',
@@ -792,6 +913,12 @@ RACE1 = dict(
                  text_style='slash'),
             dict(file='y30-05.gpx', name='Mistral', fmt='gpx', interval=1, handicap=1.009),
             dict(file='y30-06.gpx', name='Albatross', fmt='gpx', interval=2, handicap=0.981),
+            # binary loggers, appended last so that the boats above keep their draws
+            dict(file='y30-07.trb', name='Hokusai', fmt='trb', interval=2, handicap=1.004),
+            dict(file='y30-08.trl', name='Nami', fmt='trl16', interval=2, handicap=0.989),
+            dict(file='y30-09.trl', name='Sirius', fmt='trl20', interval=3, handicap=1.013),
+            dict(file='y30-10.gdb', name='Minato', fmt='gdb', interval=2, handicap=0.977),
+            dict(file='y30-11.mps', name='Kirin', fmt='mps', interval=2, handicap=1.022),
         ]),
     ],
     class_perf={'J/24': 1.0, 'Yamaha 30S': 1.07},
@@ -805,7 +932,7 @@ RACE2 = dict(
     wind_kn_terms=[(1.5, 1100.0, 0.2), (0.8, 420.0, 2.9)],
     start_centre=(0.0, 0.0), round_r=(11.0, 13.0), leg_bias=250.0,
     mark_at=r2_marks, lines_at=r2_lines, crs=['L1', 'MK1', 'MK2', 'MK3', 'L2'],
-    mg=-7.5, lg=10.0, ps=(20, 5),
+    mg=-7.5, lg=10.0, ps=(20, 5), map_file='sagami-plain.cst',
     t1='Enoshima Autumn Regatta  Coastal Race',
     t2='Open class  Sagami Bay triangle',
     note='Demo race made by the keelway simulator. Boats and times are invented.',
@@ -823,6 +950,89 @@ RACE2 = dict(
     ],
     class_perf={None: 1.12},
 )
+
+
+# The offshore race works in the same flat frame; its marks are given as
+# positions on the chart.
+OFFSHORE_FRAME = Frame(35.27, 139.47)
+
+
+def r3_marks(wf):
+    ll = [(34.86, 139.13),      # MK1 off the Izu coast, between Ito and Atagawa
+          (34.44, 139.40),      # MK2 south of Izu Oshima, east of Toshima
+          (34.90, 139.75)]      # MK3 south of Sunosaki, at the mouth of Tokyo Bay
+    return [OFFSHORE_FRAME.to_xy(lat, lon) for lat, lon in ll]
+
+
+def r3_lines(wf, marks):
+    mk3 = marks[2]
+    fin_c = (600.0, 400.0)
+    lb = bearing_of(fin_c[0] - mk3[0], fin_c[1] - mk3[1]) + 90.0
+    ux, uy = unit(lb)
+    return [(wf(0.0, -150.0), wf(0.0, 150.0)),
+            ((fin_c[0] - 100 * ux, fin_c[1] - 100 * uy),
+             (fin_c[0] + 100 * ux, fin_c[1] + 100 * uy))]
+
+
+def sagami_water(lat, lon):
+    """Coarse: keeps clear of the Shonan shore, Miura, Boso, the Izu coast,
+    Izu Oshima and Toshima."""
+    if lat > 35.29:
+        return False
+    if lon > 139.60 and lat > 35.12:                    # Miura peninsula
+        return False
+    if lon > 139.76 and lat > 34.92:                    # southern Boso
+        return False
+    if lon < 139.08 + (lat - 34.8) * 0.3:               # Izu peninsula, Manazuru, Odawara
+        return False
+    if 34.66 < lat < 34.82 and 139.33 < lon < 139.47:   # Izu Oshima
+        return False
+    if 34.50 < lat < 34.55 and 139.25 < lon < 139.31:   # Toshima
+        return False
+    return True
+
+
+# Counter-clockwise, so that every mark is rounded to port; a westerly makes
+# every leg a reach.
+RACE3 = dict(
+    stem='sagami-offshore', lat0=35.27, lon0=139.47, td=9,
+    date=(2025, 10, 18), gun_local=(7, 0, 0),
+    wd=272, wind_kn=14.0,
+    wind_dir_terms=[(4.0, 5400.0, 0.9), (2.5, 1700.0, 2.2)],
+    wind_kn_terms=[(2.0, 7200.0, 0.4), (1.0, 2300.0, 1.9)],
+    start_centre=(0.0, 0.0), round_r=(11.0, 13.0), leg_bias=400.0,
+    mark_at=r3_marks, lines_at=r3_lines, crs=['L1', 'MK1', 'MK2', 'MK3', 'L2'],
+    mg=-7.5, lg=12.0, ps=(20, 5), max_hours=24, on_water=sagami_water,
+    t1='Sagami Bay Offshore Race',
+    t2='Enoshima - Izu coast - south of Oshima - Sunosaki - Enoshima',
+    note='Demo race made by the keelway simulator. Boats and times are invented.',
+    seed=20251018,
+    classes=[
+        (None, [
+            dict(file='o-01.gpx', name='Kaiyo', fmt='gpx', interval=10, handicap=1.000),
+            dict(file='o-02.log', name='Tenshin', fmt='nmea', interval=10, handicap=1.024),
+            dict(file='o-03.gpx', name='Southern Wind', fmt='gpx', interval=5, handicap=0.971),
+            dict(file='o-04.gpx', name='Hakuun', fmt='gpx', interval=8, handicap=0.995),
+            dict(file='o-05.gpx', name='Polaris', fmt='gpx', interval=6, handicap=1.012),
+        ]),
+    ],
+    class_perf={None: 1.2},
+)
+
+
+def extent_diagonal(race, results, ft):
+    """The race extent as keelway measures it: spans of the samples in the
+    replay window, widened by 1.2, in minutes; a minute of longitude weighs
+    0.64 of one of latitude."""
+    lats, lons = [], []
+    for _, _, samples in results:
+        for s in samples:
+            if -race.ps[1] * 60 - 10 <= s[0] <= ft:
+                lat, lon = race.frame.to_ll(s[2], s[3])
+                lats.append(lat * 60.0)
+                lons.append(lon * 60.0)
+    la, lo = (max(lats) - min(lats)) * 1.2, (max(lons) - min(lons)) * 1.2
+    return math.sqrt(la * la + 0.64 * lo * lo)
 
 
 def race_file(race, boats, ft_local):
@@ -843,11 +1053,17 @@ def race_file(race, boats, ft_local):
     rec('FT', fmt_time(ft_local))
     rec('TD', race.td)
     rec('BT', 5)
-    rec('WD', race.wd)
+    rec('WD', race.wd - round(race.mg))
     rec('MG', race.mg)
     rec('LG', race.lg)
     rec('PS', *race.ps)
     rec('CT', 0)
+    if getattr(race, 'wind_file', None):
+        rec('WF', race.wind_file)
+    # the coastal race draws its shore from the plain coordinate file; the others pick
+    # grid squares (or the whole-coast file) by themselves
+    if getattr(race, 'map_file', None):
+        rec('MAP', race.map_file)
     for mx, my in race.marks:
         lat, lon = race.frame.to_ll(mx, my)
         rec('MK', minutes(lat), minutes(lon))
@@ -871,6 +1087,23 @@ def race_file(race, boats, ft_local):
     return b'\r\n'.join(out) + b'\r\n'
 
 
+def wind_file(race, ft):
+    """The simulator's own wind as a wind log: one line every 30 s from 5
+    minutes before the gun to FT, local time (the clock of ST). The
+    simulator's directions are true; keelway turns a file direction into a
+    true one by adding round(MG), as it does for WD, so the file (like the WD
+    line) carries the true direction minus round(MG) (half to even, which is
+    what Python's round does)."""
+    out = ['DATE TIME, TWS,TWD']
+    gun = dt.datetime(*race.date, *race.gun_local)
+    for t in range(-300, ft + 1, 30):
+        d, kn = race.wind.at(float(t))
+        twd = int(round(wrap360(d - round(race.mg)))) % 360
+        out.append('%s,%.1f,%d' % ((gun + dt.timedelta(seconds=t)).strftime('%Y/%m/%d %H:%M:%S'),
+                                   kn, twd))
+    return ('\r\n'.join(out) + '\r\n').encode('ascii')
+
+
 def run_race(cfg, files, report):
     race = build_race(cfg)
     entries = []
@@ -891,6 +1124,12 @@ def run_race(cfg, files, report):
             data = write_gpx(race, b, samples)
         elif b.fmt == 'nmea':
             data = write_nmea(race, b, samples)
+        elif b.fmt in ('trb', 'trl16', 'trl20'):
+            data = write_fixed_records(race, b, samples)
+            check_binary(race, b, samples, data)
+        elif b.fmt in ('gdb', 'mps'):
+            data = write_container(race, b, samples)
+            check_binary(race, b, samples, data)
         else:
             data = write_text_track(race, b, samples)
         files['gpsdat/' + b.file] = data
@@ -906,6 +1145,9 @@ def run_race(cfg, files, report):
         tt = truth_times(race, b, tr)
         rows.append(','.join([b.file, b.name] + ['' if v is None else '%.2f' % v for v in tt]))
     files['truth/%s.csv' % race.stem] = ('\n'.join(rows) + '\n').encode('utf-8')
+
+    if getattr(race, 'wind_file', None):
+        files['winddat/' + race.wind_file] = wind_file(race, ft)
 
     check_race(race, boats, results, ft)
     report.append((race, boats, results, ft))
@@ -994,10 +1236,10 @@ def check_race(race, boats, results, ft):
         for ln in race.lines:
             check(any(ln.crossing(p, q) for p, q in zip(pts, pts[1:])),
                   '%s logged track never crosses a line inside its ends' % tag)
-        # water only: south of Enoshima and the Shonan shore, west of Hayama
+        # water only (each race's own coarse test)
         for p in pts[::10]:
             lat, lon = f.to_ll(*p)
-            check(lat < 35.285 and 139.40 < lon < 139.55, '%s on land?' % tag)
+            check(race.on_water(lat, lon), '%s on land at %.4f %.4f?' % (tag, lat, lon))
     # finishers far enough apart that GPS noise cannot swap their order
     finishers.sort()
     for (ta, fa), (tb, fb) in zip(finishers, finishers[1:]):
@@ -1101,9 +1343,13 @@ def build():
     files, report = {}, []
     run_race(RACE1, files, report)
     run_race(RACE2, files, report)
+    r3 = run_race(RACE3, files, report)
+    check(extent_diagonal(*[(rc, res, ft) for rc, _, res, ft in report if rc is r3][0]) > 60.0,
+          'the offshore race extent is too small for the whole-coast map')
     files['raceadmin/racefile.st'] = b'enoshima-r1.txt\r\n'
-    files['winddat/README.txt'] = (b'No wind logs for the demo races: the replay uses '
-                                   b'the WD value of each race file.\n')
+    files['winddat/README.txt'] = (b'enoshima-r1-wind.csv is the simulated wind of race 1 '
+                                   b'(named by its WF line). The other races have no wind log: '
+                                   b'the replay uses the WD value of their race files.\n')
     files['truth/README.txt'] = TRUTH_README.encode('utf-8')
     check_formats(files)
     return files, report
@@ -1135,7 +1381,8 @@ The boat whose BN line names a missing track file has no row.
 def summary(report):
     lines = []
     for race, boats, results, ft in report:
-        lines.append('%s: course %s, FT +%d s' % (race.stem, ','.join(race.crs), ft))
+        lines.append('%s: course %s, FT +%d s, extent diagonal %.1f\''
+                     % (race.stem, ','.join(race.crs), ft, extent_diagonal(race, results, ft)))
         for b, tr, samples in results:
             fin = '%.0f s' % tr.finish if tr.finish is not None else 'retired'
             rr = [closest(race, tr, k) for k, (kind, _) in enumerate(race.course) if kind == 'M']

@@ -1,0 +1,89 @@
+#include "view/boat_state.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "race/model.h"
+#include "race/numbers.h"
+#include "view/frame_state.h"
+
+namespace kw {
+
+namespace {
+
+double ToHalfTurn(double a) {
+  a = std::fmod(a, 360.0);
+  if (a > 180) a -= 360;
+  if (a < -180) a += 360;
+  return a;
+}
+
+double ToFullTurn(double a) {
+  a = std::fmod(a, 360.0);
+  if (a < 0) a += 360;
+  return a;
+}
+
+// Index k of the pair TrackTime[k] <= t < TrackTime[k+1], tried from `start` onwards and wrapping
+// round to 1, so that a clock that moves on by a little finds its pair at once; 0 when none.
+int FindSample(const std::vector<double>& time, int n, int start, double t) {
+  const int last = n - 1;  // the last k that has a k + 1
+  int k = start >= 1 && start <= last ? start : 1;
+  for (int tries = 0; tries < last; ++tries) {
+    if (time[k] <= t && t < time[k + 1]) return k;
+    k = k < last ? k + 1 : 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void ComputeBoatState(const RaceData& race, double t, double trueWindDirection, FrameBoats& boats) {
+  if (boats.BoatPresent.size() < static_cast<size_t>(race.BoatCount) + 2 ||
+      boats.BoatWindAngleNow.size() < boats.BoatPresent.size())
+    boats.Resize(race.BoatCount);
+  boats.BoatsWithPosition = t <= 0 ? 1 : 0;
+  boats.FocusedBoats = {};
+  boats.FocusedBoatCount = 0;
+
+  for (int b = 1; b <= race.BoatCount; ++b) {
+    boats.BoatPresent[b] = 0;
+    const int n =
+        std::min<int>(race.BoatSampleCount[b], static_cast<int>(race.TrackTime[b].size()) - 1);
+    if (n < 2) continue;
+    const std::vector<double>& time = race.TrackTime[b];
+    const int k = FindSample(time, n, boats.BoatSampleIndex[b], t);
+    if (k == 0) continue;
+    boats.BoatSampleIndex[b] = k;
+    const double span = time[k + 1] - time[k];
+    if (span > kMaxSampleGap) continue;
+
+    boats.BoatPresent[b] = 1;
+    const double since = t - time[k];
+    const double f = span > 0 ? since / span : 0;
+    const auto& lat = race.TrackLat[b];
+    const auto& lon = race.TrackLon[b];
+    boats.BoatLatNow[b] = lat[k] + (lat[k + 1] - lat[k]) * f;
+    boats.BoatLonNow[b] = lon[k] + (lon[k + 1] - lon[k]) * f;
+
+    const auto& course = race.TrackCourse[b];
+    double heading = course[k];
+    // Within the first second after a sample the hull turns from the previous course to this
+    // one the short way round. The first sample has no previous course to turn from.
+    if (since < 1 && k > 1) {
+      const double d = ToHalfTurn(course[k] - course[k - 1]);
+      heading = ToFullTurn(RoundHalfEven(ToFullTurn(since * d + course[k - 1])));
+    }
+    boats.BoatHeadingNow[b] = heading;
+    boats.BoatSpeedNow[b] = race.TrackSpeed[b][k];
+    boats.BoatWindAngleNow[b] = ToHalfTurn(trueWindDirection - heading);
+
+    ++boats.BoatsWithPosition;
+    if (race.BoatShown[b] == 1) {
+      if (boats.FocusedBoatCount < 4) boats.FocusedBoats[boats.FocusedBoatCount] = b;
+      ++boats.FocusedBoatCount;
+    }
+  }
+}
+
+}  // namespace kw
