@@ -4,33 +4,51 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cstdio>
 
 #include "cli/summary.h"
+#include "race/kml.h"
 #include "race/loader.h"
 #include "race/session.h"
+#include "report/report.h"
+#include "view/boat_state.h"
 
 namespace {
 
+constexpr int kExitWrite = 1;
 constexpr int kExitNoBoats = 2;
 constexpr int kExitConversion = 3;
 constexpr int kExitUsage = 64;
 
 const char* kUsage =
-    "Usage: keelway-cli summary [--root DIR] [--race FILE] [--json]\n"
+    "Usage: keelway-cli summary      [--root DIR] [--race FILE] [--json]\n"
+    "       keelway-cli report       [--root DIR] [--race FILE] [--out PATH]\n"
+    "       keelway-cli kml-race     [--root DIR] [--race FILE] [--out PATH]\n"
+    "       keelway-cli kml-snapshot --at SECONDS [--root DIR] [--race FILE] [--out PATH]\n"
     "\n"
-    "Loads a race as keelway does and prints its summary: caption, times, boats, the boats\n"
-    "dropped and why, the course and its legs, every boat's passing time at every course\n"
-    "entry, finish ranks, the distance sailed per leg and the upwind/downwind sums.\n"
+    "Loads a race as keelway does, then:\n"
+    "  summary       prints caption, times, boats, the boats dropped and why, the course and\n"
+    "                its legs, every boat's passing time at every course entry, finish ranks,\n"
+    "                the distance sailed per leg and the upwind/downwind sums\n"
+    "  report        writes the sailing performance report (default: NoName.csv in the\n"
+    "                documents folder)\n"
+    "  kml-race      writes the whole race as KML (default: KeelwayMap5.kml in the documents\n"
+    "                folder)\n"
+    "  kml-snapshot  writes the boats at race clock SECONDS (from the gun) as KML (default:\n"
+    "                KeelwayMap4.kml in the documents folder)\n"
     "\n"
-    "  --root DIR   the data folder (raceadmin/, gpsdat/ ...); default: the program's folder\n"
-    "  --race FILE  a race file in raceadmin/ (or a path); default: as the window chooses\n"
-    "  --json       print one JSON document instead of text\n"
-    "  --help       this text\n"
+    "  --root DIR    the data folder (raceadmin/, gpsdat/ ...); default: the program's folder\n"
+    "  --race FILE   a race file in raceadmin/ (or a path); default: as the window chooses\n"
+    "  --out PATH    the file to write\n"
+    "  --json        (summary) print one JSON document instead of text\n"
+    "  --help        this text\n"
     "\n"
-    "Exit status: 0 loaded; 2 no boat to show (\"GPS file not exists.\"); 3 a value that does\n"
-    "not convert (\"file: message (line n)\" on stderr); 64 wrong usage.\n";
+    "Exit status: 0 done; 1 the output could not be written; 2 no boat to show (\"GPS file\n"
+    "not exists.\"); 3 a value that does not convert (\"file: message (line n)\" on stderr);\n"
+    "64 wrong usage.\n";
 
 class CliHooks : public kw::LoadHooks {
  public:
@@ -39,6 +57,16 @@ class CliHooks : public kw::LoadHooks {
     return true;
   }
 };
+
+// A KML document to any path the user names (the export functions write into a folder under
+// the fixed names).
+kw::WriteResult WriteKml(const std::string& doc, const QString& path) {
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) return {false, f.errorString()};
+  f.write(doc.data(), static_cast<qint64>(doc.size()));
+  if (!f.commit()) return {false, f.errorString()};
+  return {};
+}
 
 int Usage(const QString& problem) {
   if (!problem.isEmpty())
@@ -57,21 +85,34 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (args.isEmpty() || args.first() != QStringLiteral("summary"))
+  static const QStringList kCommands = {"summary", "report", "kml-race", "kml-snapshot"};
+  if (args.isEmpty() || !kCommands.contains(args.first()))
     return Usage(args.isEmpty() ? QStringLiteral("no command") : "unknown command " + args.first());
+  const QString command = args.first();
   QString root = QCoreApplication::applicationDirPath();
-  QString race;
+  QString race, out, at;
   bool json = false;
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
-    if (a == QStringLiteral("--json")) {
+    QString* value = a == QStringLiteral("--root")   ? &root
+                     : a == QStringLiteral("--race") ? &race
+                     : a == QStringLiteral("--out")  ? &out
+                     : a == QStringLiteral("--at")   ? &at
+                                                     : nullptr;
+    if (a == QStringLiteral("--json") && command == QStringLiteral("summary")) {
       json = true;
-    } else if ((a == QStringLiteral("--root") || a == QStringLiteral("--race")) &&
-               i + 1 < args.size()) {
-      (a == QStringLiteral("--root") ? root : race) = args[++i];
+    } else if (value && i + 1 < args.size() && (value != &out || command != "summary") &&
+               (value != &at || command == "kml-snapshot")) {
+      *value = args[++i];
     } else {
       return Usage("unknown option " + a);
     }
+  }
+  double atSeconds = 0;
+  if (command == QStringLiteral("kml-snapshot")) {
+    bool ok = false;
+    atSeconds = at.toDouble(&ok);
+    if (!ok) return Usage(QStringLiteral("kml-snapshot needs --at SECONDS"));
   }
 
   kw::RaceSession s;
@@ -98,11 +139,44 @@ int main(int argc, char** argv) {
     default:
       break;
   }
-  if (json) {
-    const QByteArray doc = QJsonDocument(kw::SummaryJson(s)).toJson(QJsonDocument::Indented);
-    std::fwrite(doc.constData(), 1, static_cast<size_t>(doc.size()), stdout);
-  } else {
-    std::fputs(kw::SummaryText(s).toUtf8().constData(), stdout);
+  if (command == QStringLiteral("summary")) {
+    if (json) {
+      const QByteArray doc = QJsonDocument(kw::SummaryJson(s)).toJson(QJsonDocument::Indented);
+      std::fwrite(doc.constData(), 1, static_cast<size_t>(doc.size()), stdout);
+    } else {
+      std::fputs(kw::SummaryText(s).toUtf8().constData(), stdout);
+    }
+    return 0;
   }
+
+  // The documents go where the window puts them unless --out says otherwise.
+  const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (out.isEmpty()) QDir().mkpath(docs);
+  const char* defaultName = command == QStringLiteral("report")     ? "NoName.csv"
+                            : command == QStringLiteral("kml-race") ? kw::kKmlRaceFileName
+                                                                    : kw::kKmlSnapshotFileName;
+  const QString path = out.isEmpty() ? docs + '/' + QString::fromLatin1(defaultName)
+                                     : QFileInfo(out).absoluteFilePath();
+  kw::WriteResult w;
+  if (command == QStringLiteral("report")) {
+    w = kw::WriteReport(s.race, s.passing, path);
+    if (!w.ok) std::fprintf(stderr, "%s\n", kw::ReportLockedText().toLocal8Bit().constData());
+  } else {
+    kw::KmlOptions options;
+    options.language = s.play.Language;
+    if (command == QStringLiteral("kml-race")) {
+      w = WriteKml(kw::KmlRaceDocument(s.race, options), path);
+    } else {
+      kw::ComputeBoatState(s.race, atSeconds, s.race.WindwardBearing, s.frame);
+      s.play.RaceClock = atSeconds;
+      w = WriteKml(kw::KmlSnapshotDocument(s.race, s.frame, atSeconds, options), path);
+    }
+  }
+  if (!w.ok) {
+    std::fprintf(stderr, "%s: %s\n", path.toLocal8Bit().constData(),
+                 w.message.toLocal8Bit().constData());
+    return kExitWrite;
+  }
+  std::fprintf(stderr, "%s\n", path.toLocal8Bit().constData());
   return 0;
 }

@@ -2,11 +2,14 @@
 // races built by the test.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include "support/test_support.h"
 
@@ -35,7 +38,7 @@ TEST(Cli, SummaryOfTheDemoAsJson) {
   if (!QFileInfo::exists(demo + "raceadmin/racefile.st")) GTEST_SKIP() << "no demo";
   CliRun r = Cli({"summary", "--root", demo, "--json"});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
-  EXPECT_TRUE(r.err.contains("LOADING  j24-01.gpx  (1/14)"));
+  EXPECT_TRUE(r.err.contains("LOADING  j24-01.gpx  (1/19)"));
   QJsonParseError e;
   const QJsonObject o = QJsonDocument::fromJson(r.out, &e).object();
   ASSERT_EQ(e.error, QJsonParseError::NoError);
@@ -50,7 +53,7 @@ TEST(Cli, SummaryOfTheDemoAsJson) {
   EXPECT_EQ(o["legs"].toArray().size(), 4);
   EXPECT_EQ(o["dropped"].toArray().size(), 2);
   const QJsonArray boats = o["boats"].toArray();
-  ASSERT_EQ(boats.size(), 13);
+  ASSERT_EQ(boats.size(), 18);
   const QJsonObject b1 = boats[0].toObject();
   for (const char* key : {"name", "file", "class", "factor", "offset", "samples", "interval",
                           "shown", "skipped", "first", "last", "passing", "finishRank",
@@ -91,4 +94,35 @@ TEST(Cli, TextSummaryAndStatuses) {
   CliRun help = Cli({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.contains("keelway-cli summary"));
+}
+
+TEST(Cli, ReportAndKmlDocumentsOfTheDemo) {
+  const QString demo = kwtest::DemoDir();
+  if (!QFileInfo::exists(demo + "raceadmin/racefile.st")) GTEST_SKIP() << "no demo";
+  QTemporaryDir out;
+  const QString report = out.path() + "/r.csv";
+  CliRun r = Cli({"report", "--root", demo, "--out", report});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  QFile f(report);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray csv = f.readAll();
+  EXPECT_TRUE(csv.startsWith("Enoshima Autumn Regatta  Race 1\r\n"));
+
+  for (const QStringList& args :
+       {QStringList{"kml-race"}, QStringList{"kml-snapshot", "--at", "600"}}) {
+    const QString path = out.path() + "/" + args.first() + ".kml";
+    CliRun k = Cli(args + QStringList{"--root", demo, "--out", path});
+    ASSERT_EQ(k.status, 0) << k.err.toStdString();
+    QFile doc(path);
+    ASSERT_TRUE(doc.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&doc);
+    while (!xml.atEnd()) xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << args.first().toStdString();
+  }
+
+  CliRun locked = Cli({"report", "--root", demo, "--out", out.path() + "/no/such/dir/r.csv"});
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_TRUE(locked.err.contains("Excell is already open\nClose present Excell and try again."));
+  EXPECT_EQ(Cli({"kml-snapshot", "--root", demo}).status, 64);  // --at is required
+  EXPECT_EQ(Cli({"summary", "--at", "5"}).status, 64);
 }

@@ -96,4 +96,15 @@ TEST(RealRace, ValenciaClubRaceFindsItsRoundings) {
   const QJsonObject o = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
   EXPECT_EQ(o["boats"].toArray().size(), 2);
   EXPECT_EQ(o["legs"].toArray()[0].toObject()["kind"].toString(), "UP");
+
+  // The report and both KML documents of the real race.
+  for (const QStringList& args : {QStringList{"report"}, QStringList{"kml-race"},
+                                  QStringList{"kml-snapshot", "--at", "500"}}) {
+    QProcess p;
+    const QString out = dir.path() + args.first() + ".out";
+    p.start(QStringLiteral(KEELWAY_CLI), args + QStringList{"--root", dir.path(), "--out", out});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << args.first().toStdString();
+    EXPECT_GT(QFileInfo(out).size(), 500) << args.first().toStdString();
+  }
 }
