@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "race/kml.h"
 #include "race/loader.h"
 #include "race/session.h"
+#include "race/text.h"
 #include "report/report.h"
 #include "view/boat_state.h"
 
@@ -57,16 +57,6 @@ class CliHooks : public kw::LoadHooks {
     return true;
   }
 };
-
-// A KML document to any path the user names (the export functions write into a folder under
-// the fixed names).
-kw::WriteResult WriteKml(const std::string& doc, const QString& path) {
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return {false, f.errorString()};
-  f.write(doc.data(), static_cast<qint64>(doc.size()));
-  if (!f.commit()) return {false, f.errorString()};
-  return {};
-}
 
 int Usage(const QString& problem) {
   if (!problem.isEmpty())
@@ -165,16 +155,15 @@ int main(int argc, char** argv) {
     kw::KmlOptions options;
     options.language = s.play.Language;
     if (command == QStringLiteral("kml-race")) {
-      w = WriteKml(kw::KmlRaceDocument(s.race, options), path);
+      w = kw::WriteWholeFile(path, kw::KmlRaceDocument(s.race, options));
     } else {
       kw::ComputeBoatState(s.race, atSeconds, s.race.WindwardBearing, s.frame);
       s.play.RaceClock = atSeconds;
-      w = WriteKml(kw::KmlSnapshotDocument(s.race, s.frame, atSeconds, options), path);
+      w = kw::WriteWholeFile(path, kw::KmlSnapshotDocument(s.race, s.frame, atSeconds, options));
     }
   }
   if (!w.ok) {
-    std::fprintf(stderr, "%s: %s\n", path.toLocal8Bit().constData(),
-                 w.message.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s\n", w.message.toLocal8Bit().constData());
     return kExitWrite;
   }
   std::fprintf(stderr, "%s\n", path.toLocal8Bit().constData());

@@ -23,6 +23,12 @@ struct ReadError {
   }
 };
 
+// What a writer reports; on failure `message` says why.
+struct WriteResult {
+  bool ok = true;
+  QString message;
+};
+
 // Entries that did not fit the fixed tables, by what they are ("boats beyond 80" -> names).
 // Reported once per load, naming what was ignored.
 class CapacityNotes {

@@ -1,7 +1,6 @@
 #include "race/kml.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cctype>
@@ -145,14 +144,8 @@ std::string LineColour(const RaceData& race, int k) {
 WriteResult WriteDocument(const QString& folder, const char* name, const std::string& text) {
   if (!QDir().mkpath(folder)) return {false, QStringLiteral("Cannot create folder %1").arg(folder)};
   const QString path = QDir(folder).filePath(QString::fromLatin1(name));
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    return {false, QStringLiteral("%1: %2").arg(path, file.errorString())};
-  if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-          static_cast<qint64>(text.size()) ||
-      !file.commit())
-    return {false, QStringLiteral("%1: %2").arg(path, file.errorString())};
-  return {true, path};
+  const WriteResult w = WriteWholeFile(path, text);
+  return w.ok ? WriteResult{true, path} : w;
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "race/racefile.h"
+#include "race/errors.h"
 
 namespace kw {
 

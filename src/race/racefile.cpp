@@ -1,7 +1,6 @@
 #include "race/racefile.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <string_view>
 
@@ -306,14 +305,7 @@ WriteResult WriteRaceFile(const RaceData& r) {
     for (int i = 0; i < r.CourseCount; ++i) out.append(",").append(r.CourseEntry[i]);
     out.append(eol);
   }
-  QSaveFile file(r.RaceFilePath);
-  if (!file.open(QIODevice::WriteOnly)) return {false, file.errorString()};
-  if (file.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size())) {
-    file.cancelWriting();
-    return {false, file.errorString()};
-  }
-  if (!file.commit()) return {false, file.errorString()};
-  return {};
+  return WriteWholeFile(r.RaceFilePath, out);
 }
 
 }  // namespace kw

@@ -20,11 +20,6 @@ struct RaceFileResult {
 // ET/CT buttons as the user set them.
 RaceFileResult ReadRaceFile(RaceData& race, const QString& path, bool modeChosenByUser = false);
 
-struct WriteResult {
-  bool ok = true;
-  QString message;
-};
-
 // Rewrites RaceFilePath: every line but MK, LN, WF, CRS and WD kept byte for byte, then WF, WD,
 // MK, LN and CRS from the tables. Written to a temporary file and renamed over the old one.
 WriteResult WriteRaceFile(const RaceData& race);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace kw {
@@ -51,6 +52,21 @@ bool ReadWholeFile(const QString& path, std::string& out, QString* error) {
     out.append(more.constData(), static_cast<size_t>(more.size()));
   }
   return true;
+}
+
+WriteResult WriteWholeFile(const QString& path, std::string_view bytes) {
+  QSaveFile file(path);
+  auto failed = [&] {
+    return WriteResult{false, path + QStringLiteral(": ") + file.errorString()};
+  };
+  if (!file.open(QIODevice::WriteOnly)) return failed();
+  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+      static_cast<qint64>(bytes.size())) {
+    file.cancelWriting();
+    return failed();
+  }
+  if (!file.commit()) return failed();
+  return {};
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

@@ -8,12 +8,18 @@
 #include <string_view>
 #include <vector>
 
+#include "race/errors.h"
+
 namespace kw {
 
 QString DisplayText(std::string_view bytes);
 
 // Whole file into memory; false (with a reason) when it cannot be read.
 bool ReadWholeFile(const QString& path, std::string& out, QString* error = nullptr);
+
+// Replaces the file at `path` whole: written to a temporary file in the same folder and renamed
+// over it, so a failure leaves the old file as it was. The message names the path and the reason.
+WriteResult WriteWholeFile(const QString& path, std::string_view bytes);
 
 // Splits text into lines at LF; a CR before the LF is dropped. No empty last line for a final LF.
 std::vector<std::string_view> SplitLines(std::string_view text);

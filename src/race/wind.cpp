@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -121,14 +120,8 @@ WriteResult WriteWindFile(RaceData& r) {
   if (!QFileInfo(path).absoluteDir().exists()) {
     return {false, QStringLiteral("%1: the folder does not exist").arg(QFileInfo(path).path())};
   }
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    return {false, path + QStringLiteral(": ") + file.errorString()};
-  if (file.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size())) {
-    file.cancelWriting();
-    return {false, path + QStringLiteral(": ") + file.errorString()};
-  }
-  if (!file.commit()) return {false, path + QStringLiteral(": ") + file.errorString()};
+  const WriteResult w = WriteWholeFile(path, out);
+  if (!w.ok) return w;
   r.WindFileName = name;
   return {};
 }

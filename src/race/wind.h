@@ -5,7 +5,6 @@
 #include <QString>
 
 #include "race/errors.h"
-#include "race/racefile.h"
 
 namespace kw {
 

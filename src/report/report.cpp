@@ -1,7 +1,6 @@
 #include "report/report.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -383,15 +382,7 @@ std::string BuildReport(const RaceData& race, const PassingResults& passing) {
 
 WriteResult WriteReport(const RaceData& race, const PassingResults& passing, const QString& path) {
   const std::string text = BuildReport(race, passing);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return {false, file.errorString()};
-  if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-      static_cast<qint64>(text.size())) {
-    file.cancelWriting();
-    return {false, file.errorString()};
-  }
-  if (!file.commit()) return {false, file.errorString()};
-  return {};
+  return WriteWholeFile(path, text);
 }
 
 QString ReportPath(const QString& documentsFolder) {

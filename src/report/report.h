@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "race/racefile.h"
+#include "race/errors.h"
 
 namespace kw {
 
