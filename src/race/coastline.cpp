@@ -144,7 +144,7 @@ void ChooseMapFiles(RaceData& r, const ViewState& v) {
   const int uLast = static_cast<int>(std::trunc(box.LonMax / 60));
   for (int p = pFirst; p <= pLast; ++p) {
     for (int u = uFirst; u <= uLast; ++u) {
-      if (r.MapFileCount >= kMaxMapFiles) return;
+      if (r.MapFileCount >= kMaxMapFiles) return;  // the name table holds ten
       r.MapFileName[++r.MapFileCount] = std::to_string(p) + std::to_string(u - 100);
     }
   }
@@ -206,7 +206,7 @@ CoastError ReadPlainCoastFile(RaceData& r, std::string_view name) {
     ++lineNo;
     if (Trim(line).empty()) continue;
     SplitFields(line, ',', f);
-    const bool start = f.FieldCount >= 3 && (f[0] == "R" || f[0] == "r");
+    const bool start = f.FieldCount >= 3 && f[0] == "R";
     const std::string_view latText = start ? f[1] : f[0];
     const std::string_view lonText = start ? f[2] : f[1];
     double lat = 0, lon = 0;

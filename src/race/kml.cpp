@@ -54,7 +54,7 @@ class KmlWriter {
     Line("<name>" + XmlText(KmlDocumentName(race_.RaceCaption)) + "</name><open>1</open>");
   }
 
-  bool Selected(int b) const { return !options_.hideUnfocused || race_.BoatShown[b] == 1; }
+  bool Selected(int b) const { return !options_.HideUnfocusedInKml || race_.BoatShown[b] == 1; }
 
   std::string Name(int b) const { return XmlText(DisplayText(race_.BoatName[b])); }
 
@@ -83,7 +83,7 @@ class KmlWriter {
     const std::string kts = ShortestReal(RoundHalfEven(speed * 100) / 100);
     const std::string hdg = std::to_string(RoundInt(heading));
     Line("<Placemark><name>" + Name(b) + "</name>");
-    if (options_.language < 1) {
+    if (options_.language == 0) {
       Line(R"(<description><![CDATA[<ul type="disk"><li>日時：)" + when + "<br>");
       Line("<li>緯度： " + la + "度<br>");
       Line("<li>経度： " + lo + "度<br>");
@@ -200,6 +200,7 @@ std::string KmlRaceDocument(const RaceData& race, const KmlOptions& options) {
   w.Line("<Folder><name>Track Lines</name>");
   for (int b = 1; b <= race.BoatCount; ++b) {
     const int n = UsableSamples(race, b);
+    // A boat without samples has no line (loading drops such boats anyway).
     if (w.Selected(b) && n >= 1) w.TrackPlacemark(b, 1, n);
   }
   w.Line("</Folder>");

@@ -17,12 +17,13 @@ struct FrameBoats;
 inline constexpr char kKmlSnapshotFileName[] = "KeelwayMap4.kml";
 inline constexpr char kKmlRaceFileName[] = "KeelwayMap5.kml";
 
-// What the documents are made from. `language` < 1 writes the descriptions in Japanese.
-// `hideUnfocused` leaves out boats not ticked in the boat list; otherwise they are written with
-// a thin line.
+// What the documents are made from. `language` 0 writes the descriptions in Japanese, any
+// other value in English.
+// `HideUnfocusedInKml` leaves out boats not ticked in the boat list; otherwise they are written
+// with a thin line.
 struct KmlOptions {
   int language = 2;
-  bool hideUnfocused = false;
+  bool HideUnfocusedInKml = false;
 };
 
 // Document texts, one element group per line (LF).

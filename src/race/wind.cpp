@@ -77,6 +77,8 @@ WindReadResult ReadWindFile(RaceData& r) {
       fail(NotAReal(f[2]));
       break;
     }
+    // A sample counts only once all three fields converted: a half-read line would otherwise
+    // stay behind as a false observation at the gun.
     ++n;
     SizeWindArrays(r, n);
     r.WindTime[n] = static_cast<double>(SecondsBetween(r.StartTime, *when));

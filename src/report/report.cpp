@@ -303,7 +303,9 @@ class ReportWriter {
       std::string s = Name(b);
       for (int k = 1; k <= n_ - 1; ++k) {
         const double t = LegTime(b, k), d = Sailed(b, k), tb = RefLegTime(k);
-        const bool known = t > 0 && Passed(Pass(b, k + 1)) && d > 0 && tb > 0 && RefLegKnown(k);
+        // As for distances: a best boat without a distance on the leg has no speed to compare.
+        const bool known = t > 0 && Passed(Pass(b, k + 1)) && d > 0 && tb > 0 && RefLegKnown(k) &&
+                           RefSailed(k) > 0;
         if (!known) {
           s += ",-";
           continue;
@@ -312,7 +314,8 @@ class ReportWriter {
         s += "," + Signed(diff, FourPlaceCell(diff));
       }
       const double f = Finish(b), d = Distance(b), fb = RefFinish();
-      if (f > 0 && d > 0) {
+      if (f > 0 && d > 0 && (best_ == 0 || RefDistance() > 0)) {
+        // Without a finisher the reference row is zeros: compare with a speed of 0, not 0 / 0.
         const double ref = fb > 0 ? RefDistance() / fb : 0;
         const double diff = (d / f - ref) * 3600 / kMetresPerMile;
         s += "," + Signed(diff, FourPlaceCell(diff));

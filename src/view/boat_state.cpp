@@ -69,7 +69,8 @@ void ComputeBoatState(const RaceData& race, double t, double trueWindDirection, 
     const auto& course = race.TrackCourse[b];
     double heading = course[k];
     // Within the first second after a sample the hull turns from the previous course to this
-    // one the short way round. The first sample has no previous course to turn from.
+    // one the short way round, in whole degrees (a turn that rounds up to 360 is written 0). The
+    // first sample has no previous course to turn from, so it keeps its own.
     if (since < 1 && k > 1) {
       const double d = ToHalfTurn(course[k] - course[k - 1]);
       heading = ToFullTurn(RoundHalfEven(ToFullTurn(since * d + course[k - 1])));

@@ -235,6 +235,14 @@ TEST(BinarySampleRules, LoadTrackZoomBeepAndEventPump) {
   EXPECT_TRUE(b.beep);
   EXPECT_EQ(r.race.BoatSampleCount[2], 20);
   EXPECT_EQ(view.TraceZoomOut, 3.0);  // TRL does not
+  // A file that no reader takes reads nothing and leaves the zoom alone.
+  dir.Write("gpsdat/c.dat", Records(12, times));
+  r.race.BoatTrackFile[2] = "c.dat";
+  auto c = LoadTrack(r.race, view, 2);
+  EXPECT_TRUE(c.fileFound);
+  EXPECT_FALSE(c.formatKnown);
+  EXPECT_EQ(r.race.BoatSampleCount[2], 0);
+  EXPECT_EQ(view.TraceZoomOut, 3.0);
 
   // The pump runs every few thousand records offered, kept or not, never per record.
   times.assign(TrackStore::kPumpEvery * 2 + 5, kGun - 10000);

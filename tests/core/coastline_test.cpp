@@ -177,6 +177,15 @@ TEST(CoastPlain, RLineStartsAPolylineAndCstIsAppendedWhenMissing) {
   EXPECT_GE(static_cast<int>(c.r.CoastLat.size()), c.r.CoastCapacity + 1);
 }
 
+TEST(CoastPlain, OnlyCapitalRStartsAPolyline) {
+  Coast c;
+  c.Write("low.cst", "R,2140.5,8385.2\nr,2141,8386\n");
+  const CoastError e = ReadPlainCoastFile(c.r, "low");
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->line, 2);
+  EXPECT_EQ(c.r.CoastCount, 1);
+}
+
 TEST(CoastPlain, ListGrowsPastItsFirstCapacity) {
   Coast c;
   std::string text = "R,2140,8385\n";

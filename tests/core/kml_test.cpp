@@ -156,6 +156,9 @@ TEST(KmlRace, WritesTracksTimeStepsMarksAndLines) {
                                "</Point></Placemark>", "</Folder>", "</Folder></kml>"}));
   EXPECT_EQ(lines.back(), "</Folder></kml>");
 
+  // Only language 0 is Japanese: the English flag (1) and a non-Japanese system (2) read alike.
+  EXPECT_EQ(Lines(KmlRaceDocument(r, KmlOptions{2, false})), lines);
+
   // Leaving out the unticked boat.
   const auto shown = Lines(KmlRaceDocument(r, KmlOptions{1, true}));
   EXPECT_EQ(Count(shown, "<Placemark><name>江ノ島"), 0);

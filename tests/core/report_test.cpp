@@ -241,6 +241,22 @@ TEST(ReportComparison, BestBoatTiesAndDifferences) {
   EXPECT_EQ(rows[static_cast<size_t>(i) + 6].mid(1).join(','), "-0.1993,+0.4859,-0.3534,-0.3806");
 }
 
+// A best boat with a gap (MK2 not found, no distance on the first leg or overall) gives nothing
+// to compare with there; never a difference against a missing value.
+TEST(ReportComparison, GapsOfTheBestBoatGiveNoDifference) {
+  Results t;
+  t.p.MarkPassTime[1][3] = X;
+  t.p.LegSailedDistance[1][1] = 0;
+  t.p.LegSailedDistance[1][4] = 0;
+  const auto rows = Parse(BuildReport(t.r, t.p));
+  int i = Find(rows, "Difference of Time by each leg (SEC: difference from Best Boat)");
+  EXPECT_EQ(Row(rows, i + 4), "Bravo,0,-,-,0");
+  i = Find(rows, "Difference of Sailed Distance by each leg (Meters)");
+  EXPECT_EQ(Row(rows, i + 4), "Bravo,-,-50,+50,-");
+  i = Find(rows, "Difference of Boat speed by each leg (KTS)");
+  EXPECT_EQ(Row(rows, i + 4), "Bravo,-,-,-,-");
+}
+
 TEST(ReportComparison, WithoutAFinisherTheReferenceIsZero) {
   Results t;
   for (int b = 1; b <= 4; ++b) {

@@ -62,6 +62,8 @@ LoadTrackResult LoadTrack(RaceData& r, ViewState& view, int boatNumber,
                           const std::function<void()>& processEvents) {
   LoadTrackResult result;
   const int row = boatNumber - r.DroppedBoatCount;
+  // Moved down even when the file is missing or unreadable: otherwise the row would keep the
+  // name and settings of the boat that was there before.
   if (r.DroppedBoatCount > 0) CompactBoat(r, boatNumber, row);
   r.BoatSampleCount[row] = 0;
   r.BoatSkippedRecords[row] = 0;
@@ -85,7 +87,8 @@ LoadTrackResult LoadTrack(RaceData& r, ViewState& view, int boatNumber,
   static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
-  if (n < 100 && store.rules().resetsZoom) view.TraceZoomOut = 1.0;
+  // A file no reader takes reads nothing and leaves the zoom alone.
+  if (result.formatKnown && n < 100 && store.rules().resetsZoom) view.TraceZoomOut = 1.0;
   ApplyCorrectedTime(r, row);
   return result;
 }

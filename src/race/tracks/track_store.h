@@ -51,7 +51,7 @@ class TrackStore {
   void SetRules(const TrackRules& rules);
   const TrackRules& rules() const { return rules_; }
   // Lets pending window messages run during long binary files; called every few thousand
-  // records, never per record.
+  // records, never per record, as running the event loop per record would dominate the read.
   void SetEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
   static constexpr int kPumpEvery = 4096;
 
