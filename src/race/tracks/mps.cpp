@@ -10,11 +10,7 @@
 namespace kw {
 
 TrackReadResult ReadMps(std::string_view data, const QString&, TrackStore& store) {
-  TrackRules rules;
-  rules.intervalMinCount = 51;
-  rules.resetsZoom = false;
-  rules.pumpsEvents = true;
-  store.SetRules(rules);
+  store.SetRules(LoggerFileRules());
   TrackReadResult result;
   result.beep = true;
   if (data.size() < 60) return result;

@@ -36,6 +36,15 @@ struct TrackRules {
   bool pumpsEvents = false;
 };
 
+// The rules the TRL, GDB and MPS loggers share.
+inline TrackRules LoggerFileRules() {
+  TrackRules rules;
+  rules.intervalMinCount = 51;
+  rules.resetsZoom = false;
+  rules.pumpsEvents = true;
+  return rules;
+}
+
 // Coordinate text modes of the text formats: 1 decimal degrees, 2 DDMM.mmmm, 3 DDMMSS.s.
 enum CoordMode { kCoordDeg = 1, kCoordDegMin = 2, kCoordDms = 3 };
 

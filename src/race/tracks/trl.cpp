@@ -23,11 +23,7 @@ size_t TrlRecordSize(std::string_view data) {
 }  // namespace
 
 TrackReadResult ReadTrl(std::string_view data, const QString&, TrackStore& store) {
-  TrackRules rules;
-  rules.intervalMinCount = 51;
-  rules.resetsZoom = false;
-  rules.pumpsEvents = true;
-  store.SetRules(rules);
+  store.SetRules(LoggerFileRules());
   TrackReadResult result;
   result.beep = true;
   const size_t size = TrlRecordSize(data);
