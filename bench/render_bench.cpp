@@ -1,0 +1,88 @@
+// Drawing speed of one replay frame: 80 boats in trace mode on a 1600 x 1000 map, tracks made
+// in memory. A frame is drawn every 50 ms, so it must stay well under that (aim: 5 ms).
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "race/loader.h"
+#include "race/session.h"
+#include "view/geometry.h"
+#include "view/render_state.h"
+#include "view/renderer.h"
+
+namespace {
+
+constexpr int kBoats = 80;
+constexpr int kSamples = 3600;
+
+// Boats beat up and run down a 2' course, one sample a second, spread across it.
+void MakeFleet(kw::RaceSession& s) {
+  kw::RaceData& r = s.race;
+  r.BoatCount = kBoats;
+  r.WindwardBearing = 20;
+  kw::SetBoatTableCapacity(r);
+  kw::SetBoatShape(r);
+  for (int b = 1; b <= kBoats; ++b) {
+    kw::SetTrackCapacity(r, b, kSamples + 1);
+    r.BoatSampleCount[b] = kSamples;
+    const double speed = 0.0016 + b * 1e-6;
+    for (int i = 1; i <= kSamples; ++i) {
+      const double run = std::fmod((i + 60) * speed, 4.4);
+      r.TrackTime[b][i] = i - 300.0;
+      r.TrackLat[b][i] = 2114.9 + (run < 2.2 ? run : 4.4 - run);
+      r.TrackLon[b][i] = 8367.0 + 0.02 * std::sin(i / 90.0) + b * 2e-3;
+      r.TrackSpeed[b][i] = 5 + (b % 7) * 0.3;
+      r.TrackCourse[b][i] = run < 2.2 ? 10 : 190;
+    }
+    r.BoatShown[b] = 1;
+    r.BoatLength[b] = 8;
+    r.BoatSampleInterval[b] = 1;
+    r.BoatColor[b] = kw::Rgb{static_cast<uint8_t>(b * 3), 200, static_cast<uint8_t>(255 - b * 3)};
+    r.BoatName[b] = "Boat " + std::to_string(b);
+  }
+  kw::ViewState& v = s.view;
+  v.MapWidth = 1600, v.MapHeight = 1000;
+  v.TraceMode = 1;
+  v.CosCentreLat = std::cos(2116.0 / 60 * 3.14159265358979 / 180);
+}
+
+void BM_TraceFrame80Boats(benchmark::State& state) {
+  kw::RaceSession s;
+  MakeFleet(s);
+  kw::RenderState rs;
+  rs.WindDirectionNow = rs.SmoothedWindDirection = 20;
+  rs.MeanUpwindSpeed = rs.MeanDownwindSpeed = 6;
+  QImage map(1600, 1000, QImage::Format_RGB32);
+  const QColor sea(rs.SeaColor.r, rs.SeaColor.g, rs.SeaColor.b);
+  double t = 600;
+  int onScreen = 0;
+  for (auto _ : state) {
+    map.fill(sea);
+    s.play.RaceClock = t;
+    onScreen = kw::DrawScene(s, rs, map, t).BoatsOnScreen;
+    benchmark::DoNotOptimize(onScreen);
+    t += 0.5;
+    if (t > 3000) t = 600;
+  }
+  state.counters["hulls"] = onScreen;
+}
+BENCHMARK(BM_TraceFrame80Boats)->Unit(benchmark::kMillisecond)->Repetitions(10);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  int qargc = 1;
+  char name[] = "keelway_bench_render";
+  char* qargv[] = {name, nullptr};
+  QGuiApplication app(qargc, qargv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

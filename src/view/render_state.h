@@ -1,0 +1,35 @@
+// Display switches and window state the map renderer reads on every frame. The window (pointer
+// position, check boxes, boat list) sets them; the renderer never changes them.
+#pragma once
+
+#include "race/model.h"
+
+namespace kw {
+
+struct RenderState {
+  // 0..3 from the pointer position; "Show Name" lifts 0 to 1 before the frame.
+  int LabelLevel = 0;
+  bool ShowAllHulls = false;  // pointer over the left three quarters of the map
+  bool SpeedWakes = false;    // pointer in the bottom strip of the map in trace mode
+  bool HoverNames = false;    // pointer in the top third of the map in trace mode, level 0
+  int NameBlink = 0;          // 1 on every third tick of the one-second timer
+  bool ShowSails = true;      // set after every race load
+  bool ShowWindTicks = false;
+  int HoverBoat = 0;   // boat under the pointer in the boat list, 0 for none
+  int MarkedBoat = 0;  // boat marked in the boat list, 0 for none
+  bool SmallScreen = false;
+  bool BigBoat = false;     // "Big Boat"
+  bool CompLine = false;    // "Comp Line"
+  bool AutoTrace = true;    // "Auto Trace"
+  Rgb SeaColor{0, 0, 128};  // fill of the map in trace mode and label background
+  int SeaBrightness = 50;
+  // Mean speeds of the fleet on each point of sailing; a boat faster than its mean gets a red
+  // wake while SpeedWakes is on.
+  double MeanUpwindSpeed = 0, MeanDownwindSpeed = 0;
+  // True wind direction at the frame's time and its smoothed value, degrees.
+  double WindDirectionNow = 0;
+  double SmoothedWindDirection = 0;
+  int TimeBarHeight = 0;
+};
+
+}  // namespace kw

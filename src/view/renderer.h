@@ -1,0 +1,46 @@
+// The map scene: one frame of the replay drawn into the map bitmap at a clock time. Steps that
+// belong to the course, wind and clock overlays and the overview map are separate functions
+// called at their places in the frame.
+#pragma once
+
+#include <QString>
+
+class QImage;
+class QPainter;
+
+namespace kw {
+
+struct RaceSession;
+struct RenderState;
+
+struct SceneResult {
+  // No boat had a position: the caller runs the end-of-race step; nothing but the play-speed
+  // memo was drawn.
+  bool RaceEnded = false;
+  // Boats were present but none ticked, so every boat was ticked; the window ticks its class
+  // boxes to match.
+  bool TickedAllBoats = false;
+  int BoatsOnScreen = 0;   // hulls drawn inside the map
+  int TimePointerTop = 0;  // top of the time bar's pointer
+  bool Memo13Visible = false;
+  QString Memo13Text;
+};
+
+// Draws the frame at t (seconds from the gun) into `map`, which the caller has prepared (sea
+// colour in trace mode, else the still-map background). Updates the per-boat frame state, the
+// view and FrameCount of `s`.
+SceneResult DrawScene(RaceSession& s, RenderState& rs, QImage& map, double t);
+
+// The race time label's text: 59, 50:00, 0:50:01.
+QString RaceTimeText(double clock);
+
+// Overlay steps drawn by other parts of the map; empty until those exist.
+void DrawTraceOverlays(RaceSession& s, const RenderState& rs, QPainter& p);
+void DrawOverviewMap(RaceSession& s, const RenderState& rs, QPainter& p);
+void DrawCourseOverlays(RaceSession& s, const RenderState& rs, QPainter& p);
+void DrawWindClockOverlays(RaceSession& s, const RenderState& rs, QPainter& p);
+void DrawWindStreamer(RaceSession& s, const RenderState& rs, QPainter& p, int boat, double x,
+                      double y, double size);
+void UpdateWindAtTime(RaceSession& s, RenderState& rs, double t);
+
+}  // namespace kw
