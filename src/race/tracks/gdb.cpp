@@ -24,17 +24,11 @@ TrackReadResult ReadGdb(std::string_view data, const QString&, TrackStore& store
   for (size_t i = 30; i <= last; ++i) {
     if (b[i] != 1) continue;
     if (b[i - 10] == 0 && b[i - 9] == 0 && b[i + 9] == 1 && b[i + 14] == 0 && b[i + 15] == 0) {
-      const int32_t time = LeInt32(data, i + 10);
-      if (time > 0)
-        AddEpochRecord(store, time, SemicirclesToMinutes(LeInt32(data, i - 8)),
-                       SemicirclesToMinutes(LeInt32(data, i - 4)), result);
+      AddSemicirclePoint(data, i - 8, i + 10, store, result);
       i += 20;
     } else if (b[i - 1] == 0 && b[i - 11] == 0 && b[i - 10] == 0 && b[i + 5] == 0 &&
                b[i + 6] == 0) {
-      const int32_t time = LeInt32(data, i + 1);
-      if (time > 0)
-        AddEpochRecord(store, time, SemicirclesToMinutes(LeInt32(data, i - 9)),
-                       SemicirclesToMinutes(LeInt32(data, i - 5)), result);
+      AddSemicirclePoint(data, i - 9, i + 1, store, result);
       i += 12;
     }
   }

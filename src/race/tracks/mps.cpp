@@ -21,10 +21,7 @@ TrackReadResult ReadMps(std::string_view data, const QString&, TrackStore& store
     bool zeros = true;
     for (size_t k = i + 14; k <= i + 22; ++k) zeros = zeros && b[k] == 0;
     if (!zeros) continue;
-    const int32_t time = LeInt32(data, i + 10);
-    if (time > 0)
-      AddEpochRecord(store, time, SemicirclesToMinutes(LeInt32(data, i - 8)),
-                     SemicirclesToMinutes(LeInt32(data, i - 4)), result);
+    AddSemicirclePoint(data, i - 8, i + 10, store, result);
     i += 20;
   }
   return result;

@@ -45,6 +45,10 @@ double SemicirclesToMinutes(int32_t value);
 // arc. A position that is not a finite number is counted as skipped instead of stored.
 void AddEpochRecord(TrackStore& store, int32_t epochSeconds, double latMinutes, double lonMinutes,
                     TrackReadResult& result);
+// A point matched in a GDB or MPS file: semicircle latitude at `latAt`, longitude right after
+// it, epoch time at `timeAt`; a time of 0 or less is no point.
+void AddSemicirclePoint(std::string_view data, size_t latAt, size_t timeAt, TrackStore& store,
+                        TrackReadResult& result);
 
 // 1-based line number of a byte offset, for error messages.
 long long LineOfOffset(std::string_view data, size_t offset);

@@ -30,6 +30,14 @@ void AddEpochRecord(TrackStore& store, int32_t epochSeconds, double latMinutes, 
   store.AddAt(kUnixEpochDayCount + epochSeconds / 86400.0, latMinutes, lonMinutes);
 }
 
+void AddSemicirclePoint(std::string_view data, size_t latAt, size_t timeAt, TrackStore& store,
+                        TrackReadResult& result) {
+  const int32_t time = LeInt32(data, timeAt);
+  if (time <= 0) return;
+  AddEpochRecord(store, time, SemicirclesToMinutes(LeInt32(data, latAt)),
+                 SemicirclesToMinutes(LeInt32(data, latAt + 4)), result);
+}
+
 TrackReadResult ReadTrb(std::string_view data, const QString&, TrackStore& store) {
   TrackRules rules;
   rules.growMargin = 10;
