@@ -4,9 +4,13 @@
 #include <QImage>
 #include <QWidget>
 
+#include <vector>
+
+#include "analysis/time_bar.h"
 #include "app/qt_services.h"
 #include "race/loader.h"
 #include "race/session.h"
+#include "view/render_state.h"
 
 class QLabel;
 class QFrame;
@@ -16,6 +20,10 @@ class QPushButton;
 class QScrollBar;
 class QCheckBox;
 class QTimer;
+class QGroupBox;
+class QListWidget;
+class QDateEdit;
+class QTimeEdit;
 
 namespace kw {
 
@@ -33,11 +41,43 @@ class TForm1 : public QWidget {
   // The loading sequence; does nothing while a load runs.
   void LoadRace();
 
+  // The three timers' handlers, public so that tests drive them without real time.
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+
+  // Play buttons, single steps and the controls of the playback clock.
+  void up_fClick();
+  void dn_fClick();
+  void stop_fClick();
+  void plusClick();
+  void minusClick();
+  void btnStopWatchClick();
+  void ScrollBar1Change();
+  void ScrollBar3Change();
+  void Button4Click();
+
+  // Time bar mouse handling; y is the row on TimeBar or BackTimeBar.
+  void TimeBarMouseDown(Qt::MouseButton button, int y);
+  void TimeBarMouseMove(int y);
+  void TimeBarMouseUp(Qt::MouseButton button, int y);
+  void BackTimeBarMouseDown(int y);
+  void pnlTimeBarMouseMove();
+  void pnlCTRLMouseMove();
+
+  // Lays out every panel for the current size.
+  void LayoutWindow();
+
   RaceSession& session() { return session_; }
+  RenderState& renderState() { return rs_; }
   bool loading() const { return loading_; }
   const QImage& canvas() const { return canvas_; }
+  const QImage& mapBitmap() const { return mapBitmap_; }
+  const TimeBarGeometry& timeBarGeometry() const { return timeBar_; }
   // Set when the program asked to end (no boats to show).
   bool endRequested() const { return endRequested_; }
+  // A race is loaded completely and can be replayed.
+  bool raceReady() const { return raceReady_; }
 
  signals:
   void programEnd();
@@ -46,28 +86,64 @@ class TForm1 : public QWidget {
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void closeEvent(QCloseEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   class Hooks;
   friend class Hooks;
 
   void BuildControls();
+  void BuildControlPanel();
+  void BuildTimeBar();
+  void BuildFloatingPanels();
   void LayOutCover();
   void ShowProgress(int i, int n, const QString& text);
   void ApplyRaceFileControls();
   void ShowCaptions();
-  void RedrawMapArea();
   void GeneralError(const QString& text);
+
+  void SetUpView();
+  void BuildFocusLists();
+  void FreeRaceControls();
+  void ResizeBitmaps(int width, int height);
+  void DrawTimeBar();
+  void ResetPlayButtons();
+  // The frame: background prepared, scene drawn, copied to the form. Returns false when the
+  // race has run out (the caller runs the end-of-race step).
+  bool PrepareFrame();
+  bool DrawFrame();
+  void CopyMapToForm();
+  void RepaintMap();
+  // The end of the replay: the next race of the catalogue, or the start again. True when
+  // another race was loaded.
+  bool EndOfRace();
+  // Moves the clock and redraws, keeping the play state (time bar, single steps).
+  void JumpTo(double clock);
+  QString ClockText(double clock) const;
+  void SetSpeedBar(float position);
+  void SetPlaying(bool on);
 
   Services services_;
   RaceSession session_;
+  RenderState rs_;
   QString documentsFolder_;
   bool loading_ = false;
+  bool inFrame_ = false;
+  bool inSplash_ = false;
   bool closing_ = false;
   bool endRequested_ = false;
+  bool raceReady_ = false;
   bool hasCover_ = false;
+  bool overTimeBar_ = false;
+  bool classPanelFits_ = false;
+  int screenHeight_ = 0;
+  int boatListMinHeight_ = 0;
+  QString helpPageJa_, helpPageEn_;
+  TimeBarGeometry timeBar_;
   QImage canvas_;
+  QImage mapBitmap_, backgroundBitmap_, highlightBitmap_, graphBitmap_;
 
+  // Cover.
   QFrame* pnlSPLITE = nullptr;
   QLabel* Image2 = nullptr;
   QLabel* Image3 = nullptr;
@@ -77,22 +153,103 @@ class TForm1 : public QWidget {
   QLabel* Label8 = nullptr;
   QLabel* Label9 = nullptr;
   QLabel* Label10 = nullptr;
-  QLabel* hintbox = nullptr;
+
+  // Logo and overview.
+  QFrame* pnlLOGO = nullptr;
+  QLabel* Image1 = nullptr;
+  QLabel* Memo1 = nullptr;
+  QLabel* imgLOGO = nullptr;
+  QLabel* Memo14 = nullptr;
+  std::vector<QWidget*> boatMarkers_;  // [boat], 0 unused
+
+  // Boat list.
+  QFrame* pnlBOATlist = nullptr;
+  QLabel* Label1 = nullptr;
+  std::vector<QCheckBox*> classBoxes_, boatBoxes_;  // [class], [boat]; 0 unused
+
+  // Control panel.
   QFrame* pnlCTRL = nullptr;
-  QFrame* pnlCT = nullptr;
+  QLabel* Label5 = nullptr;
   QComboBox* ComboBox1 = nullptr;
+  QCheckBox* chkAutoNext = nullptr;
+  QLabel* Label12 = nullptr;
+  QLabel* Label14 = nullptr;
+  QPushButton* Button1 = nullptr;
   QPushButton* Button4 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QRadioButton* RadioButton1 = nullptr;
+  QRadioButton* RadioButton2 = nullptr;
+  QRadioButton* RadioButton3 = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QRadioButton* RadioN = nullptr;
+  QRadioButton* RadioW = nullptr;
+  QFrame* pnlDIR = nullptr;
+  QLabel* up_t = nullptr;
+  QLabel* up_f = nullptr;
+  QLabel* stop_t = nullptr;
+  QLabel* stop_f = nullptr;
+  QLabel* dn_t = nullptr;
+  QLabel* dn_f = nullptr;
+  QLabel* plus = nullptr;
+  QLabel* minus = nullptr;
+  QGroupBox* GroupBox4 = nullptr;
+  QCheckBox* CheckBox3 = nullptr;
+  QScrollBar* ScrollBar3 = nullptr;
+  QLabel* Label3 = nullptr;
+  QScrollBar* ScrollBar2 = nullptr;
+  QLabel* usa = nullptr;
+  QLabel* jpn = nullptr;
+  QLabel* Label2 = nullptr;
+  QScrollBar* ScrollBar1 = nullptr;
+  QLabel* Memo2 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+  QCheckBox* chkLL = nullptr;
+  QCheckBox* ChkRefLine = nullptr;
+  QCheckBox* CheckBox2 = nullptr;
+  QCheckBox* ChkBigBoat = nullptr;
+  QCheckBox* CheckBox4 = nullptr;
+  QPushButton* Button3 = nullptr;
   QPushButton* Button2 = nullptr;
+  QListWidget* ListBox1 = nullptr;
+
+  // Time bar.
+  QFrame* pnlTimeBar = nullptr;
+  QLabel* BackTimeBar = nullptr;
+  QLabel* TimeBar = nullptr;
+  QLabel* TimePointer = nullptr;
+
+  // Panels over the map.
+  QFrame* pnlFLAG = nullptr;
+  QLabel* blue_p = nullptr;
+  QLabel* kwlogo = nullptr;
+  QFrame* pnlCT = nullptr;
   QRadioButton* RadioButton10 = nullptr;
   QRadioButton* RadioButton11 = nullptr;
-  QRadioButton* RadioW = nullptr;
-  QRadioButton* RadioN = nullptr;
-  QRadioButton* RadioButton1 = nullptr;
-  QScrollBar* ScrollBar1 = nullptr;
-  QCheckBox* CheckBox2 = nullptr;
-  QCheckBox* CheckBox3 = nullptr;
-  QCheckBox* CheckBox4 = nullptr;
-  QCheckBox* chkAutoNext = nullptr;
+  QFrame* pnlScore = nullptr;
+  QLabel* Image5 = nullptr;
+  QFrame* pnlScore2 = nullptr;
+  QLabel* Image4 = nullptr;
+  QFrame* Panel1 = nullptr;
+  QLabel* compasst = nullptr;
+  QLabel* Memo3 = nullptr;
+  QFrame* Panel2 = nullptr;
+  QDateEdit* DateTimePicker1 = nullptr;
+  QTimeEdit* DateTimePicker2 = nullptr;
+  QPushButton* Button6 = nullptr;
+  QPushButton* Button10 = nullptr;
+  QPushButton* btnStopWatch = nullptr;
+  QPushButton* btnExcell = nullptr;
+  QPushButton* btnSaveEx = nullptr;
+  QFrame* pnlEDIT1 = nullptr;
+  QFrame* pnlEDIT2 = nullptr;
+  QLabel* Memo6 = nullptr;
+  QLabel* Memo8 = nullptr;
+  QLabel* Memo10 = nullptr;
+  QLabel* Memo11 = nullptr;
+  QLabel* Memo12 = nullptr;
+  QLabel* Memo13 = nullptr;
+  QLabel* hintbox = nullptr;
+
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;
   QTimer* Timer3 = nullptr;

@@ -228,6 +228,7 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   AssignBoatColors(r);
   hooks.ViewSetUp();
   ComputeRaceExtent(r, &s.passing, s.view);
+  hooks.Beep();
   if (auto coastError = LoadCoastline(r, s.view)) {
     out.status = LoadOutcome::ConversionError;
     out.error = *coastError;

@@ -159,6 +159,7 @@ struct RaceData {
   std::array<QString, kMaxRaces> RaceList;
   int RaceListCount = 0;
   int RaceListIndex = 0;
+  int SelectedRaceIndex = 0;  // 1-based item chosen in the race list
 
   ControlSettings Controls;
 };

@@ -23,6 +23,7 @@ struct RenderState {
   bool AutoTrace = true;    // "Auto Trace"
   Rgb SeaColor{0, 0, 128};  // fill of the map in trace mode and label background
   int SeaBrightness = 50;
+  Rgb GridColor{0, 0, 0};  // distance grid, set with the sea colour
   // Mean speeds of the fleet on each point of sailing; a boat faster than its mean gets a red
   // wake while SpeedWakes is on.
   double MeanUpwindSpeed = 0, MeanDownwindSpeed = 0;

@@ -306,6 +306,8 @@ SceneResult DrawScene(RaceSession& s, RenderState& rs, QImage& map, double t) {
   ViewState& v = s.view;
   FrameBoats& fb = s.frame;
 
+  // The speed ramp starts again at the gun.
+  if (s.play.RaceClock < 0) s.play.SpeedRampStep = 0;
   UpdateWindAtTime(s, rs, t);
   ComputeBoatState(race, t, rs.WindDirectionNow, fb);
   if (race.ClockSpan > 0)

@@ -31,9 +31,12 @@ struct FakeShell : kw::Shell {
   }
 };
 
+// Time stands still unless a test moves it; `step` moves it on every reading, so that a wait
+// on the clock always ends.
 struct FakeClock : kw::Clock {
   long long now = 0;
-  long long TickCount() override { return now; }
+  long long step = 0;
+  long long TickCount() override { return now += step; }
 };
 
 struct FakeServices {

@@ -52,7 +52,8 @@ TEST(Window, LoadsTheRaceAndShowsItsCaption) {
   EXPECT_EQ(w.child<QLabel>("memo5")->text(), "Small race");
   EXPECT_EQ(w.child<QLabel>("Memo7")->text(), "Second line");
   EXPECT_EQ(w.child<QLabel>("memo4")->text(), "LOADING  b.gpx  (2/2)");
-  EXPECT_FALSE(w.child<QFrame>("pnlSPLITE")->isVisible());
+  // The cover stays for the splash hold of the one-second timer.
+  EXPECT_TRUE(w.child<QFrame>("pnlSPLITE")->isVisibleTo(&w.form));
   EXPECT_TRUE(w.child<QFrame>("pnlCT")->isVisible());  // boat 1 has a handicap factor
   EXPECT_EQ(w.child<QComboBox>("ComboBox1")->currentText(), "race.txt");
   EXPECT_TRUE(w.child<QRadioButton>("RadioButton10")->isChecked());
@@ -62,10 +63,10 @@ TEST(Window, LoadsTheRaceAndShowsItsCaption) {
   EXPECT_EQ(w.form.session().race.BoatCount, 2);
   EXPECT_TRUE(w.fakes.dialogs.messages.isEmpty());
   EXPECT_GE(w.fakes.sound.beeps, 1);
-  // The map area is sea-coloured under the caption.
+  // The first frame is drawn behind the cover: the sea of full daylight.
   const QImage& c = w.form.canvas();
   ASSERT_FALSE(c.isNull());
-  EXPECT_EQ(c.pixelColor(5, c.height() - 5), QColor(0, 72, 128));
+  EXPECT_EQ(c.pixelColor(5, c.height() - 5), QColor(110, 160, 255));
 }
 
 TEST(Window, NoBoatsEndsTheProgramWithTheMessage) {

@@ -72,7 +72,7 @@ TEST(LoadRace, DropsShortAndMissingBoatsAndMovesRowsDown) {
   EXPECT_GT(r.TrackSpeed[1][10], 0);
   EXPECT_EQ(t.s.play.RaceClock, r.ClockFirst);
   EXPECT_EQ(t.s.play.FirstLoadDone, 1);
-  EXPECT_EQ(hooks.beeps, 2);
+  EXPECT_EQ(hooks.beeps, 3);  // at the start, after the view set-up, after speeds and courses
   EXPECT_EQ(r.RaceFileName, "race.txt");
   EXPECT_EQ(t.s.play.HasWindFile, 0);  // no WF line
 }
