@@ -1,0 +1,91 @@
+// Replay-speed accuracy of the playback clock with the real timers: the window replays the demo
+// race offscreen at a fixed speed, and the race seconds that pass are compared with the wall
+// clock. A timed command, not a unit test: it takes about a minute.
+//
+//   keelway_bench_clock [seconds per run]   (default 20)
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cmath>
+#include <cstdio>
+
+#include "analysis/playback.h"
+#include "app/qt_services.h"
+#include "app/tform1.h"
+#include "race/racefile.h"
+
+namespace {
+
+struct Silent : kw::Sound {
+  void Beep() override {}
+  void Gun() override {}
+};
+struct NoDialogs : kw::Dialogs {
+  void Message(const QString&, const QString& text) override {
+    std::fprintf(stderr, "message: %s\n", qPrintable(text));
+  }
+  bool Ask(const QString&, const QString&) override { return false; }
+};
+struct NoShell : kw::Shell {
+  bool Open(const QString&) override { return true; }
+};
+
+void RunFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// Replays from `from` at `speed` for `seconds` after a settling second; returns the measured
+// ratio of race time to wall time divided by the speed.
+double Measure(kw::TForm1& form, double speed, double from, int seconds) {
+  kw::PlaybackState& p = form.session().play;
+  auto* bar = form.findChild<QScrollBar*>(QStringLiteral("ScrollBar1"));
+  bar->setValue(static_cast<int>(std::lround(kw::SpeedToPosition(static_cast<float>(speed)))));
+  p.RaceClock = from;
+  p.PrevRaceClock = from;
+  p.SpeedRampStep = p.SpeedRampLength;  // no ramp: the speed stays as set
+  form.up_fClick();
+  RunFor(2000);  // the one-second timer measures the frame rate once or twice
+  QElapsedTimer wall;
+  const double start = p.RaceClock;
+  wall.start();
+  RunFor(seconds * 1000);
+  const double raced = p.RaceClock - start;
+  const double elapsed = wall.nsecsElapsed() / 1e9;
+  const double ratio = raced / elapsed / speed;
+  std::printf("speed %5.0fx: %8.2f race s in %6.3f wall s -> %.4f of the set speed (%+.2f %%)\n",
+              speed, raced, elapsed, ratio, (ratio - 1) * 100);
+  return ratio;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
+  Silent sound;
+  NoDialogs dialogs;
+  NoShell shell;
+  kw::QtClock clock;
+  kw::Services services{&sound, &dialogs, &shell, &clock};
+  QTemporaryDir docs;
+  kw::TForm1 form(services, QCoreApplication::applicationDirPath() + '/', docs.path());
+  form.resize(1600, 1000);
+  form.FormCreate();
+  if (!form.raceReady()) {
+    std::fprintf(stderr, "the demo race did not load\n");
+    return 1;
+  }
+  RunFor(4500);  // the splash hold
+  const double slow = Measure(form, 1, 600, seconds);
+  const double fast = Measure(form, 100, 300, seconds);
+  const bool ok = std::abs(slow - 1) <= 0.02 && std::abs(fast - 1) <= 0.05;
+  std::printf("%s (targets: within 2 %% at 1x, within 5 %% at 100x)\n", ok ? "PASS" : "FAIL");
+  return ok ? 0 : 1;
+}
