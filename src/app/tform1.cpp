@@ -276,6 +276,9 @@ void TForm1::BuildControls() {
 
   pnlBOATlist = Make<QFrame>(this, "pnlBOATlist");
   SetColours(pnlBOATlist, QColor(212, 208, 200), Qt::black);
+  QFont listFont = pnlBOATlist->font();
+  listFont.setPixelSize(10);
+  pnlBOATlist->setFont(listFont);
   Label1 =
       Make<QLabel>(pnlBOATlist, "Label1", QStringLiteral("Boat Name                  Boat Name"));
   Label1->setGeometry(9, 0, 250, 14);
@@ -341,6 +344,10 @@ void TForm1::BuildControlPanel() {
   pnlCTRL->setMouseTracking(true);
   pnlCTRL->installEventFilter(this);
   pnlCTRL->resize(265, 255);
+  // The places of the panel are sized for a small font.
+  QFont small = pnlCTRL->font();
+  small.setPixelSize(11);
+  pnlCTRL->setFont(small);
   QWidget* c = pnlCTRL;
   Label5 = Make<QLabel>(c, "Label5", QStringLiteral("Race File Name"));
   ComboBox1 = Make<QComboBox>(c, "ComboBox1");
@@ -472,11 +479,11 @@ void TForm1::BuildFloatingPanels() {
 
   pnlCT = Make<QFrame>(this, "pnlCT");
   SetColours(pnlCT, QColor(212, 208, 200), Qt::black);
-  pnlCT->resize(250, 26);
+  pnlCT->resize(170, 26);
   RadioButton10 = Make<QRadioButton>(pnlCT, "RadioButton10", QStringLiteral("ET mode"));
-  RadioButton10->setGeometry(8, 4, 110, 18);
+  RadioButton10->setGeometry(6, 4, 78, 18);
   RadioButton11 = Make<QRadioButton>(pnlCT, "RadioButton11", QStringLiteral("CT mode"));
-  RadioButton11->setGeometry(125, 4, 110, 18);
+  RadioButton11->setGeometry(88, 4, 78, 18);
   pnlCT->hide();
 
   pnlScore = Make<QFrame>(this, "pnlScore");
@@ -498,7 +505,13 @@ void TForm1::BuildFloatingPanels() {
   compasst->setGeometry(0, 0, 100, 120);
   compasst->setPixmap(QPixmap::fromImage(FormPicture(QStringLiteral("compasss"))));
   Memo3 = Make<QLabel>(Panel1, "Memo3");
+  QLabel* card = MakePicture(Panel1, "compasss");  // the card's source, turned into compasst
+  card->hide();
   Panel1->hide();
+  // The wind strip's panel; its image is built with the wind overlays.
+  QFrame* windStrip = Make<QFrame>(this, "PnlWindGr");
+  windStrip->setGeometry(5, Panel1->geometry().bottom() + 1 + 8, 100, 100);
+  windStrip->hide();
 
   Panel2 = Make<QFrame>(this, "Panel2");
   SetColours(Panel2, QColor(212, 208, 200), Qt::black);
@@ -745,9 +758,6 @@ void TForm1::BuildFocusLists() {
     SetColours(box, ToQColor(r.BoatColor[b]), Qt::white);
     box->setChecked(r.BoatShown[b] >= 1);
     box->setGeometry(lay.boatBox[b]);
-    QFont f = box->font();
-    f.setPointSize(7);
-    box->setFont(f);
     // A click focuses or unfocuses the boat; the next frame shows it.
     connect(box, &QCheckBox::clicked, this, [this, b](bool on) {
       if (b <= session_.race.BoatCount) session_.race.BoatShown[b] = on ? 1 : 0;

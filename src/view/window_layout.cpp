@@ -45,7 +45,8 @@ WindowLayout ComputeWindowLayout(const LayoutInput& in) {
     l.MapHeight = l.LayoutHeight;
     l.btnStopWatch = QRect(l.MapWidth - 78, l.MapHeight - 140, 73, 20);
     l.Memo8 = QRect(l.MapWidth - 78, l.MapHeight - 162, 73, 20);
-    l.pnlCT = QRect(l.MapWidth - 260, l.MapHeight - 30, 250, 26);
+    // Narrow enough to leave the race time label at the map's bottom right uncovered.
+    l.pnlCT = QRect(l.MapWidth - 260, l.MapHeight - 30, 170, 26);
   } else {
     l.MapWidth = in.currentMapWidth;
     l.MapHeight = in.currentMapHeight;

@@ -350,3 +350,30 @@ TEST(Replay, DemoRaceFiresFinishGunsAndRevealsTheRanking) {
   EXPECT_FALSE(score->isVisibleTo(&w.form));
   EXPECT_EQ(w.play().FinishedCount, 0);
 }
+
+// Pictures of the window at a few moments of the demo race, for people to look at:
+// KEELWAY_SHOT_DIR=/some/folder keelway_app_tests --gtest_filter=Replay.DemoScreenshots
+TEST(Replay, DemoScreenshots) {
+  const QString out = qEnvironmentVariable("KEELWAY_SHOT_DIR");
+  const QString demo = kwtest::DemoDir();
+  if (out.isEmpty() || !QFileInfo::exists(demo + "raceadmin/racefile.st"))
+    GTEST_SKIP() << "set KEELWAY_SHOT_DIR to write the pictures";
+  Replay w(demo);
+  w.form.FormCreate();
+  w.form.resize(1280, 800);
+  w.form.LayoutWindow();
+  w.Start();
+  const PassingResults& passing = w.form.session().passing;
+  const RaceData& r = w.race();
+  const double firstFinish = passing.EntryLeadTime[r.CourseCount];
+  const std::pair<const char*, double> moments[] = {{"countdown", -150},
+                                                    {"start", 15},
+                                                    {"mid-race", 0.45 * firstFinish},
+                                                    {"finishes", firstFinish + 90}};
+  for (auto [name, clock] : moments) {
+    // A few ticks so that the view settles on the boats.
+    for (int i = 0; i < 5; ++i) w.TickAt(clock + i * 0.5);
+    w.form.Timer2Timer();
+    w.form.grab().save(out + "/" + name + ".png");
+  }
+}

@@ -44,6 +44,7 @@ TEST(WindowLayout, MapTimeBarAndRightColumn) {
   EXPECT_EQ(l.btnStopWatch, QRect(631, 564, 73, 20));
   EXPECT_EQ(l.Memo8, QRect(631, 542, 73, 20));
   EXPECT_EQ(l.pnlCT.topLeft(), QPoint(449, 674));
+  EXPECT_LE(l.pnlCT.right(), l.MapWidth - 90);  // clear of the race time label
 
   LayoutInput tall = Maximised();
   tall.clientHeight = 745;  // 749 > 768 - 20

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+#include "analysis/mark_passing.h"
+#include "analysis/rankings.h"
+#include "race/model.h"
+#include "support/test_support.h"
+
+using namespace kw;
+
+namespace {
+
+// Text drawing needs a GUI application; one is made for the whole test run.
+void EnsureGuiApp() {
+  if (QCoreApplication::instance()) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "rankings_test";
+  static char* argv[] = {name, nullptr};
+  new QGuiApplication(argc, argv);
+}
+
+const QRgb kBlack = qRgb(0, 0, 0), kBlue = qRgb(0, 0, 255), kWhite = qRgb(255, 255, 255);
+
+QRgb ColourOf(int b) {
+  return qRgb(40 * b, 200 - 30 * b, 100);
+}
+
+// A two-entry course (start line, finish line); finish times by boat, negative for "did not
+// finish". Ranks and the lead time are worked out as mark passing does.
+struct Race {
+  RaceData race;
+  PassingResults passing;
+
+  explicit Race(const std::vector<double>& finish, const std::vector<int>& classes = {}) {
+    EnsureGuiApp();
+    RaceData& r = race;
+    r.BoatCount = static_cast<int>(finish.size());
+    SetBoatTableCapacity(r);
+    r.LineCount = 2;
+    r.CourseCount = 2;
+    r.CourseEntry[0] = "L1";
+    r.CourseEntry[1] = "L2";
+    passing.Resize(r.BoatCount, r.CourseCount);
+    for (int b = 1; b <= r.BoatCount; ++b) {
+      r.BoatName[b] = "Boat" + std::to_string(b);
+      const QRgb c = ColourOf(b);
+      r.BoatColor[b] = Rgb{static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)),
+                           static_cast<std::uint8_t>(qBlue(c))};
+      r.BoatClass[b] = classes.empty() ? 0 : classes[b - 1];
+      const double t = finish[b - 1];
+      passing.MarkPassTime[b][2] = t < 0 ? NotPassed : t;
+      if (t >= 0 && t < passing.EntryLeadTime[2]) passing.EntryLeadTime[2] = t;
+    }
+    for (int b = 1; b <= r.BoatCount; ++b) {
+      int rank = 1;
+      for (int c = 1; c <= r.BoatCount; ++c)
+        if (passing.MarkPassTime[c][2] < passing.MarkPassTime[b][2]) ++rank;
+      passing.FinishRank[b] = rank;
+    }
+    if (!classes.empty()) {
+      r.ClassesDeclared = 1;
+      r.ClassCount = 2;
+      r.ClassName[1] = "Alpha";
+      r.ClassName[2] = "Bravo";
+    }
+  }
+};
+
+// Whether any pixel of the image has the colour.
+bool Contains(const QImage& img, QRgb colour) {
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixel(x, y) == colour) return true;
+  return false;
+}
+
+// Colour of the right end of ranking-list row r (clear of the text).
+QRgb ListRow(const QImage& img, int r) {
+  return img.pixel(178, 15 * r - 10 + 6);
+}
+
+// Colour of class column c, position p, at its right end.
+QRgb ClassCell(const QImage& img, int c, int p) {
+  return img.pixel(100 * (c - 1) + 5 + 93, 15 * (p - 1) + 21 + 6);
+}
+
+TEST(RankingsTest, RowTextShowsRankNameAndRoundedGap) {
+  Race t({3000, 3083.6, 3010.5, 3011.5, -1});
+  EXPECT_EQ(RankingRowText(t.race, t.passing, 1), " 1  Boat1  (+0sec)");
+  EXPECT_EQ(RankingRowText(t.race, t.passing, 2), " 4  Boat2  (+84sec)");
+  // Halves go to the even second.
+  EXPECT_EQ(RankingRowText(t.race, t.passing, 3), " 2  Boat3  (+10sec)");
+  EXPECT_EQ(RankingRowText(t.race, t.passing, 4), " 3  Boat4  (+12sec)");
+  t.race.BoatName[1] = "\xe6\xb5\xb7";  // UTF-8 bytes decode for display
+  EXPECT_EQ(RankingRowText(t.race, t.passing, 1), QString::fromUtf8(" 1  \xe6\xb5\xb7  (+0sec)"));
+  EXPECT_EQ(RankingRowText(t.race, t.passing, 0), QString());
+  EXPECT_EQ(RankingRowText(t.race, t.passing, 6), QString());
+}
+
+TEST(RankingsTest, ListPlacesFinishersAtTheirRank) {
+  Race t({3100, 3000, -1, 3050});  // ranks 3, 1, -, 2
+  const QImage img = DrawRankingList(t.race, t.passing);
+  ASSERT_EQ(img.size(), QSize(185, 15 * 4 + 6));
+  EXPECT_EQ(ListRow(img, 1), ColourOf(2));
+  EXPECT_EQ(ListRow(img, 2), ColourOf(4));
+  EXPECT_EQ(ListRow(img, 3), ColourOf(1));
+  EXPECT_EQ(ListRow(img, 4), kBlack);  // nobody at rank 4
+  EXPECT_FALSE(Contains(img, ColourOf(3)));
+  // Rectangle of row 1 spans x 5..179 and y 5..17; the far edges stay black.
+  EXPECT_EQ(img.pixel(5, 5), ColourOf(2));
+  EXPECT_EQ(img.pixel(179, 17), ColourOf(2));
+  EXPECT_EQ(img.pixel(4, 10), kBlack);
+  EXPECT_EQ(img.pixel(180, 10), kBlack);
+  EXPECT_EQ(img.pixel(178, 18), kBlack);
+  // Text in white inside the row.
+  bool white = false;
+  for (int x = 6; x < 120 && !white; ++x)
+    for (int y = 5; y < 18 && !white; ++y) white = img.pixel(x, y) == kWhite;
+  EXPECT_TRUE(white);
+}
+
+TEST(RankingsTest, EqualTimesShareARow) {
+  Race t({3000, 3000, 3020});
+  const QImage img = DrawRankingList(t.race, t.passing);
+  EXPECT_EQ(ListRow(img, 1), ColourOf(2));  // the later boat is drawn over the earlier
+  EXPECT_EQ(ListRow(img, 2), kBlack);
+  EXPECT_EQ(ListRow(img, 3), ColourOf(3));
+}
+
+TEST(RankingsTest, ListIsNullWithoutLinesAndEmptyWithoutUsableTables) {
+  Race t({3000, 3010});
+  t.race.LineCount = 0;
+  EXPECT_TRUE(DrawRankingList(t.race, t.passing).isNull());
+
+  // A course longer than the passing tables: nothing is read past their end.
+  Race u({3000, 3010});
+  u.race.CourseCount = 7;
+  QImage img = DrawRankingList(u.race, u.passing);
+  ASSERT_EQ(img.size(), QSize(185, 36));
+  EXPECT_FALSE(Contains(img, ColourOf(1)));
+  EXPECT_EQ(RankingRowText(u.race, u.passing, 1), QString());
+  u.race.CourseCount = 0;
+  EXPECT_FALSE(Contains(DrawRankingList(u.race, u.passing), ColourOf(1)));
+  EXPECT_FALSE(Contains(DrawClassRanking(u.race, PassingResults(), {0, 1, 1}), ColourOf(1)));
+}
+
+TEST(RankingsTest, ClassColumnsListShownFinishersInOrder) {
+  // Class 2: boats 1 (rank 1) and 3 (rank 3); class 1: boat 2 (rank 2), boat 4 did not finish.
+  Race t({3000, 3010, 3020, -1}, {2, 1, 2, 1});
+  const QImage img = DrawClassRanking(t.race, t.passing, {0, 1, 1, 1, 1});
+  ASSERT_EQ(img.size(), QSize(205, 15 * 2 + 24));
+  EXPECT_EQ(ClassCell(img, 2, 1), ColourOf(1));
+  EXPECT_EQ(ClassCell(img, 2, 2), ColourOf(3));
+  EXPECT_EQ(ClassCell(img, 1, 1), ColourOf(2));
+  EXPECT_EQ(ClassCell(img, 1, 2), kBlue);
+  EXPECT_FALSE(Contains(img, ColourOf(4)));
+  // Headers: white boxes x 5..99 / 105..199, y 4..16, blue between them.
+  EXPECT_EQ(img.pixel(98, 16), kWhite);
+  EXPECT_EQ(img.pixel(100, 10), kBlue);
+  EXPECT_EQ(img.pixel(198, 5), kWhite);
+  EXPECT_EQ(img.pixel(150, 17), kBlue);
+  // A cell spans x .. x + 94 and y .. y + 12.
+  EXPECT_EQ(img.pixel(105 + 94, 21 + 12), ColourOf(1));
+  EXPECT_EQ(img.pixel(105 + 95, 21), kBlue);
+  EXPECT_EQ(ClassRowText(t.race, 2, 3), " 2 Boat3");
+}
+
+TEST(RankingsTest, ClassRankingWaitsForTheReplay) {
+  Race t({3000, 3010, 3020, 3020}, {1, 1, 1, 2});
+  // Boat 2's finish is not reached yet: its place stays empty, boat 3 keeps position 3.
+  QImage img = DrawClassRanking(t.race, t.passing, {0, 1, 0, 1, 1});
+  EXPECT_EQ(ClassCell(img, 1, 1), ColourOf(1));
+  EXPECT_EQ(ClassCell(img, 1, 2), kBlue);
+  EXPECT_EQ(ClassCell(img, 1, 3), ColourOf(3));
+  EXPECT_FALSE(Contains(img, ColourOf(2)));
+  // Equal times: both listed, one under the other, in boat order.
+  t.race.BoatClass[4] = 1;
+  img = DrawClassRanking(t.race, t.passing, {0, 1, 1, 1, 1});
+  ASSERT_EQ(img.size(), QSize(205, 15 * 4 + 24));
+  EXPECT_EQ(ClassCell(img, 1, 3), ColourOf(3));
+  EXPECT_EQ(ClassCell(img, 1, 4), ColourOf(4));
+  // A shown-flag table shorter than the boat table hides the boats it does not cover.
+  img = DrawClassRanking(t.race, t.passing, {0, 1});
+  EXPECT_EQ(ClassCell(img, 1, 1), ColourOf(1));
+  EXPECT_FALSE(Contains(img, ColourOf(2)));
+}
+
+TEST(RankingsTest, ClassTextsAreCutAndUndeclaredClassesDrawNothing) {
+  Race t({3000}, {1});
+  t.race.ClassName[1] = "Sunfish";
+  EXPECT_EQ(ClassHeaderText(t.race, 1), " Sunfish class");
+  t.race.ClassName[1] = "Longclassname";
+  EXPECT_EQ(ClassHeaderText(t.race, 1), " Longclassname c");
+  t.race.ClassName[1] = "\xe3\x83\xa8\xe3\x83\x83\xe3\x83\x88";  // three characters in UTF-8
+  EXPECT_EQ(ClassHeaderText(t.race, 1),
+            QString::fromUtf8(" \xe3\x83\xa8\xe3\x83\x83\xe3\x83\x88 class"));
+  t.race.BoatName[1] = "AVeryLongBoatName";
+  EXPECT_EQ(ClassRowText(t.race, 12, 1), " 12 AVeryLong");
+
+  t.race.ClassesDeclared = 0;
+  EXPECT_TRUE(DrawClassRanking(t.race, t.passing, {0, 1}).isNull());
+}
+
+}  // namespace
