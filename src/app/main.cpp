@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
                    Qt::QueuedConnection);
   form.show();
   form.FormCreate();
-  if (form.endRequested()) return 0;
+  // Closed while the first race loaded: the event loop would never see the last window close.
+  if (form.endRequested() || form.closed()) return 0;
   return app.exec();
 }

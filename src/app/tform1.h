@@ -76,6 +76,8 @@ class TForm1 : public QWidget {
   const TimeBarGeometry& timeBarGeometry() const { return timeBar_; }
   // Set when the program asked to end (no boats to show).
   bool endRequested() const { return endRequested_; }
+  // The window was closed (possibly while the first race was still loading).
+  bool closed() const { return closing_; }
   // A race is loaded completely and can be replayed.
   bool raceReady() const { return raceReady_; }
 

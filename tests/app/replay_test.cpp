@@ -37,7 +37,7 @@ struct Replay {
   QTemporaryDir docs;
   TForm1 form;
   explicit Replay(const QString& folder) : form(fakes.services(), folder, docs.path() + "/docs") {
-    fakes.clock.step = 1;  // any wait on the clock ends
+    fakes.clock.step = 100;  // any wait on the clock ends soon
   }
   template <typename T>
   T* child(const char* name) {
