@@ -26,6 +26,7 @@
 #include <cmath>
 
 #include "analysis/playback.h"
+#include "analysis/rankings.h"
 #include "analysis/time_bar.h"
 #include "race/datetime.h"
 #include "race/numbers.h"
@@ -218,6 +219,11 @@ class TForm1::Hooks : public LoadHooks {
     p.FinishedCount = 0;
     p.PrevRaceClock = f_.session_.race.ClockFirst;
     p.SpeedRampStep = 0;
+    // The ranking list is drawn once, in finish order; the replay reveals it row by row.
+    const QImage list = DrawRankingList(f_.session_.race, f_.session_.passing);
+    f_.Image5->setPixmap(QPixmap::fromImage(list));
+    f_.Image5->resize(list.size());
+    f_.pnlScore->resize(185, 6);
     f_.ResetPlayButtons();
     f_.up_t->show();
     f_.plus->show();
@@ -1077,8 +1083,16 @@ void TForm1::Timer1Timer() {
     services_.sound->Gun();
     pnlScore->resize(pnlScore->width(), 15 * p.FinishedCount + 6);
     if (b < static_cast<int>(boatMarkers_.size()) && boatMarkers_[b]) boatMarkers_[b]->hide();
-    pnlScore->show();
-    if (!rs_.SmallScreen && classPanelFits_ && r.ClassesDeclared) pnlScore2->show();
+    // A race without course lines has no ranking list to reveal.
+    if (!Image5->pixmap().isNull()) pnlScore->show();
+    if (!rs_.SmallScreen && classPanelFits_ && r.ClassesDeclared) {
+      const QImage classes = DrawClassRanking(r, session_.passing, p.FinishShown);
+      Image4->setPixmap(QPixmap::fromImage(classes));
+      Image4->resize(classes.size());
+      pnlScore2->resize(classes.size());
+      pnlScore2->move(5, std::max(0, session_.view.MapHeight - pnlScore2->height() - 5));
+      pnlScore2->show();
+    }
   }
   if (HideRankings(r, p)) {
     pnlScore->hide();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <cstdlib>
@@ -10,22 +9,13 @@
 #include "race/loader.h"
 #include "race/numbers.h"
 #include "race/session.h"
+#include "support/test_support.h"
 #include "view/render_state.h"
 #include "view/renderer.h"
 
 using namespace kw;
 
 namespace {
-
-// Text drawing needs a GUI application; one is made for the whole test run.
-void EnsureGuiApp() {
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "renderer_test";
-  static char* argv[] = {name, nullptr};
-  new QGuiApplication(argc, argv);
-}
 
 constexpr int kW = 400, kH = 300;
 const QColor kPrepared(10, 20, 30);  // what the caller left in the map
@@ -39,7 +29,7 @@ struct Scene {
   QImage map{kW, kH, QImage::Format_RGB32};
 
   explicit Scene(int boats) {
-    EnsureGuiApp();
+    kwtest::EnsureGuiApp();
     RaceData& r = s.race;
     r.BoatCount = boats;
     r.NorthUp = 1;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <utility>
@@ -9,21 +8,12 @@
 #include "analysis/playback_state.h"
 #include "analysis/time_bar.h"
 #include "race/model.h"
+#include "support/test_support.h"
 #include "view/view_state.h"
 
 using namespace kw;
 
 namespace {
-
-// Text drawing needs a GUI application; one is made for the whole test run.
-void EnsureGuiApp() {
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "time_bar_test";
-  static char* argv[] = {name, nullptr};
-  new QGuiApplication(argc, argv);
-}
 
 const QRgb kBar = qRgb(225, 225, 255), kWhite = qRgb(255, 255, 255),
            kDownwind = qRgb(192, 192, 255), kRed = qRgb(255, 0, 0), kBlue = qRgb(0, 0, 255),
@@ -74,7 +64,7 @@ TEST(TimeBar, RowsAndClicks) {
 }
 
 TEST(TimeBar, WindZonesOfBoatOneAndStartMark) {
-  EnsureGuiApp();
+  kwtest::EnsureGuiApp();
   // Windward 300: course 20 is 80 degrees off the wind once brought into -180..180; course 120
   // is dead downwind. The samples on the window's edges are left out.
   RaceData r = Race(1810, {{-190, 120}, {-100, 20}, {500, 120}, {1000, 290}, {1500, 200}});
@@ -99,7 +89,7 @@ TEST(TimeBar, WindZonesOfBoatOneAndStartMark) {
 }
 
 TEST(TimeBar, BackPanelDaylightStartBoxAndRepeatSpan) {
-  EnsureGuiApp();
+  kwtest::EnsureGuiApp();
   RaceData r = Race(9810);  // 10 s a row; panel row y shows 9810 - 10 (y - 30)
   ViewState v;
   v.StartSecondOfDay = 60000;  // the race runs through sunset at 64800
@@ -147,7 +137,7 @@ TEST(TimeBar, BackPanelDaylightStartBoxAndRepeatSpan) {
 }
 
 TEST(TimeBar, DegenerateWindowAndPanel) {
-  EnsureGuiApp();
+  kwtest::EnsureGuiApp();
   RaceData r = Race(-190, {{-190, 0}});
   r.ClockSpan = 0;
   PlaybackState p;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -64,6 +65,15 @@ QString RealDataDir() {
 
 QString DemoDir() {
   return QStringLiteral(KEELWAY_SOURCE_DIR "/demo/");
+}
+
+void EnsureGuiApp() {
+  if (QCoreApplication::instance()) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "keelway_tests";
+  static char* argv[] = {name, nullptr};
+  new QGuiApplication(argc, argv);
 }
 
 }  // namespace kwtest

@@ -39,4 +39,8 @@ QString RealDataDir();
 // The demo folder of the source tree.
 QString DemoDir();
 
+// Text drawing needs a GUI application; one is made for the whole test run (offscreen unless
+// the environment chose a platform). Does nothing when an application exists.
+void EnsureGuiApp();
+
 }  // namespace kwtest
