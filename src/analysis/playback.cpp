@@ -88,6 +88,9 @@ void WrapBackward(const RaceData& race, PlaybackState& p) {
 }
 
 bool EndOfRaceDue(const RaceData& race, const PlaybackState& p) {
+  // Only forward play reaches the end: backward play has just wrapped to ClockLast, and nobody
+  // on the water is no reason to leave a race that is being watched backwards.
+  if (p.PlayDirection < 0) return false;
   return p.RaceClock >= race.ClockLast || (p.RaceClock > 600 && p.BoatsWithPosition == 0);
 }
 
@@ -157,10 +160,14 @@ int AdvanceBlink(PlaybackState& p) {
   return p.BlinkPhase == 1 ? 1 : 0;
 }
 
-void RearmFinishGuns(const PassingResults& passing, int courseCount, PlaybackState& p) {
-  if (courseCount < 1 || courseCount >= static_cast<int>(passing.EntryLeadTime.size())) return;
-  if (p.RaceClock < passing.EntryLeadTime[courseCount])
-    std::fill(p.FinishShown.begin(), p.FinishShown.end(), 0);
+bool RearmFinishGuns(const PassingResults& passing, int courseCount, PlaybackState& p) {
+  if (courseCount < 1 || courseCount >= static_cast<int>(passing.EntryLeadTime.size()))
+    return false;
+  if (!(p.RaceClock < passing.EntryLeadTime[courseCount])) return false;
+  std::fill(p.FinishShown.begin(), p.FinishShown.end(), 0);
+  // Nobody has finished yet: the guns fire again, so the count starts again too.
+  p.FinishedCount = 0;
+  return true;
 }
 
 MeanSpeeds ComputeMeanSpeeds(const RaceData& race, const FrameBoats& frame) {

@@ -34,7 +34,8 @@ Rgb GridColorFor(int brightness);
 bool AdvanceClock(const RaceData& race, PlaybackState& p);
 // Playing backward past ClockFirst continues from ClockLast.
 void WrapBackward(const RaceData& race, PlaybackState& p);
-// The race has run out: past ClockLast, or past 600 s with no boat on the water.
+// The race has run out while playing forward: past ClockLast, or past 600 s with no boat on
+// the water.
 bool EndOfRaceDue(const RaceData& race, const PlaybackState& p);
 // Loops a repeat span; returns how many wraps happened (each one beeps).
 int ApplyRepeatSpan(PlaybackState& p);
@@ -52,8 +53,9 @@ std::optional<int> SpeedRampPosition(const RaceData& race, const PlaybackState& 
 void UpdateClockStep(PlaybackState& p);
 // Advances the blink counter 1, 2, 3, 1 ...; returns NameBlink (1 on the first phase).
 int AdvanceBlink(PlaybackState& p);
-// Before the first finish the finish guns are re-armed.
-void RearmFinishGuns(const PassingResults& passing, int courseCount, PlaybackState& p);
+// Before the first finish the finish guns are re-armed and nobody counts as finished; true
+// then (the window hides the rankings).
+bool RearmFinishGuns(const PassingResults& passing, int courseCount, PlaybackState& p);
 // Mean speeds of the shown boats on each point of sailing; 10000 for an empty group.
 struct MeanSpeeds {
   double up = 10000, down = 10000;

@@ -143,7 +143,7 @@ class TForm1::Hooks : public LoadHooks {
     }
     QFont font = f_.font();
     const double ppi = f_.screen() ? f_.screen()->logicalDotsPerInch() : 96.0;
-    font.setPointSize(qRound(864.0 / ppi));
+    font.setPointSize(RoundInt(864.0 / ppi));
     f_.setFont(font);
     f_.pnlSPLITE->setGeometry(f_.rect());
     f_.pnlSPLITE->show();
@@ -201,6 +201,7 @@ class TForm1::Hooks : public LoadHooks {
   bool TrackProgress(int i, int n, const QString& text) override {
     if (f_.closing_) return false;
     if (i == 1) {
+      f_.pnlCT->hide();
       // The splash hold counts from here.
       f_.session_.play.SplashStart = f_.services_.clock->TickCount();
       f_.session_.play.SplashDone = false;
@@ -219,6 +220,12 @@ class TForm1::Hooks : public LoadHooks {
     p.FinishedCount = 0;
     p.PrevRaceClock = f_.session_.race.ClockFirst;
     p.SpeedRampStep = 0;
+    // A step measured on the previous race would run this one on behind the cover.
+    p.ClockStep = 0;
+    p.LastCountdownMinute = 1;
+    p.StopWatchState = 0;
+    f_.btnStopWatch->setText(QStringLiteral("TIMER/ON"));
+    f_.Memo8->hide();
     // The ranking list is drawn once, in finish order; the replay reveals it row by row.
     const QImage list = DrawRankingList(f_.session_.race, f_.session_.passing);
     f_.Image5->setPixmap(QPixmap::fromImage(list));
@@ -240,6 +247,7 @@ class TForm1::Hooks : public LoadHooks {
   }
 
   void Started() override {
+    if (f_.closing_) return;
     f_.Timer2->start(1000);
     f_.btnStopWatch->show();
     RaceData& r = f_.session_.race;
@@ -258,6 +266,7 @@ TForm1::TForm1(const Services& services, const QString& programFolder,
     : QWidget(parent), services_(services), documentsFolder_(documentsFolder) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("keelway v3.1"));
+  setMouseTracking(true);
   session_.race.ProgramFolder = programFolder.endsWith('/') ? programFolder : programFolder + '/';
   BuildControls();
 }
@@ -297,6 +306,8 @@ void TForm1::BuildControls() {
   SetColours(hintbox, QColor(255, 255, 225), Qt::black);
   hintbox->setFrameShape(QFrame::Box);
   hintbox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // The tip never takes the pointer away from what it explains.
+  hintbox->setAttribute(Qt::WA_TransparentForMouseEvents);
   hintbox->hide();
 
   // The cover lies above everything while a race loads.
@@ -630,7 +641,7 @@ void TForm1::ShowProgress(int i, int n, const QString& text) {
   QPixmap bar = Image3->pixmap();
   if (bar.isNull()) return;
   QPainter p(&bar);
-  p.fillRect(0, 0, qRound(static_cast<double>(i) * bar.width() / n), bar.height(),
+  p.fillRect(0, 0, RoundInt(static_cast<double>(i) * bar.width() / n), bar.height(),
              QColor(0, 0, 255));
   p.end();
   Image3->setPixmap(bar);
@@ -1055,7 +1066,9 @@ bool TForm1::EndOfRace() {
 }
 
 void TForm1::Timer1Timer() {
-  if (loading_ || inFrame_ || !raceReady_) return;
+  // A dialog or a load inside a tick lets events run; a tick never runs inside another.
+  if (loading_ || inFrame_ || inTick_ || closing_ || !raceReady_) return;
+  FlagScope tick(inTick_);
   RaceData& r = session_.race;
   PlaybackState& p = session_.play;
   if (p.Page != 1) {
@@ -1073,7 +1086,7 @@ void TForm1::Timer1Timer() {
   }
   if (!PrepareFrame()) return;
   for (int i = ApplyRepeatSpan(p); i > 0; --i) services_.sound->Beep();
-  if (!DrawFrame()) {
+  if (!DrawFrame() && p.PlayDirection > 0) {
     // Nobody is on the water any more.
     EndOfRace();
     if (!raceReady_ || loading_) return;
@@ -1112,7 +1125,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Timer2Timer() {
-  if (loading_ || inSplash_ || !raceReady_) return;
+  if (loading_ || inSplash_ || closing_ || !raceReady_) return;
   RaceData& r = session_.race;
   PlaybackState& p = session_.play;
   if (p.Page != 1) {
@@ -1140,7 +1153,10 @@ void TForm1::Timer2Timer() {
   }
   UpdateClockStep(p);
   rs_.NameBlink = AdvanceBlink(p);
-  RearmFinishGuns(session_.passing, r.CourseCount, p);
+  if (RearmFinishGuns(session_.passing, r.CourseCount, p)) {
+    pnlScore->hide();
+    pnlScore2->hide();
+  }
   const MeanSpeeds m = ComputeMeanSpeeds(r, session_.frame);
   rs_.MeanUpwindSpeed = m.up;
   rs_.MeanDownwindSpeed = m.down;
@@ -1180,7 +1196,7 @@ void TForm1::TimeBarMouseMove(int y) {
       }
     }
   }
-  if (session_.play.Page == 1) {
+  if (hintsOn_ && session_.play.Page == 1) {
     const TimeBarHint hint = TimeBarHintFor(session_.play.Language, when);
     hintbox->setText(hint.lines.join(QLatin1Char('\n')));
     hintbox->setGeometry(pnlTimeBar->x() - hint.width, pnlTimeBar->y() + timeBar_.barTop + y,
@@ -1295,6 +1311,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::MouseMove && watched == pnlTimeBar) pnlTimeBarMouseMove();
   if (type == QEvent::MouseMove && watched == pnlCTRL) pnlCTRLMouseMove();
   return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* e) {
+  // Leaving the time bar straight onto the map ends its hint and its hold on the date-time.
+  if (overTimeBar_) pnlTimeBarMouseMove();
+  QWidget::mouseMoveEvent(e);
 }
 
 void TForm1::paintEvent(QPaintEvent*) {

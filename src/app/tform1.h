@@ -86,6 +86,7 @@ class TForm1 : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void closeEvent(QCloseEvent*) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -132,6 +133,8 @@ class TForm1 : public QWidget {
   bool loading_ = false;
   bool inFrame_ = false;
   bool inSplash_ = false;
+  bool inTick_ = false;
+  bool hintsOn_ = true;  // the tips switch
   bool closing_ = false;
   bool endRequested_ = false;
   bool raceReady_ = false;

@@ -136,10 +136,12 @@ TEST(Replay, BackwardPlayWrapsAndTheEndStartsOver) {
   EXPECT_EQ(w.play().PlayDirection, -1);
   EXPECT_TRUE(w.child<QLabel>("dn_t")->isVisibleTo(&w.form));
   w.TickAt(-190);
-  // Past ClockFirst backwards is ClockLast, which ends the race: one race only, so it starts
-  // over.
-  EXPECT_EQ(w.play().RaceClock, -190);
+  // Past ClockFirst backwards is ClockLast; nobody is on the water there, but backward play
+  // goes on instead of ending the race.
+  EXPECT_EQ(w.play().RaceClock, 1830);
   EXPECT_TRUE(w.form.raceReady());
+  w.form.Timer1Timer();
+  EXPECT_DOUBLE_EQ(w.play().RaceClock, 1830 - 40 * 0.5);  // skipping: no boat in the map
 
   // Nobody on the water after ten minutes of racing also ends it.
   w.form.up_fClick();
@@ -155,10 +157,16 @@ TEST(Replay, TheEndLoadsTheNextRaceWhenAutoNextIsOn) {
   w.form.FormCreate();
   EXPECT_EQ(w.form.windowTitle(), "First race");
   w.Start();
-  w.TickAt(1829.9);
+  w.form.btnStopWatchClick();
+  w.TickAt(1829.9, 5.0);  // as fast as 100x
   EXPECT_EQ(w.form.windowTitle(), "Second race");
   EXPECT_EQ(w.race().RaceListIndex, 2);
   EXPECT_TRUE(w.form.raceReady());
+  // The new race starts from its beginning with nothing carried over from the old replay.
+  EXPECT_EQ(w.play().RaceClock, -190);
+  EXPECT_EQ(w.play().ClockStep, 0);
+  EXPECT_EQ(w.play().StopWatchState, 0);
+  EXPECT_EQ(w.child<QPushButton>("btnStopWatch")->text(), "TIMER/ON");
 
   w.child<QCheckBox>("chkAutoNext")->setChecked(false);
   w.Start();

@@ -62,8 +62,12 @@ TEST(PlaybackClock, WrapsBackwardAndEndsForward) {
   RaceData r = Race();
   PlaybackState p;
   p.RaceClock = -300.2;
+  p.PlayDirection = -1;
   WrapBackward(r, p);
   EXPECT_EQ(p.RaceClock, 3000);
+  // Backward play goes on from the end instead of ending the race there.
+  EXPECT_FALSE(EndOfRaceDue(r, p));
+  p.PlayDirection = 1;
   EXPECT_TRUE(EndOfRaceDue(r, p));
   p.RaceClock = 2999;
   p.BoatsWithPosition = 1;
@@ -143,8 +147,10 @@ TEST(PlaybackClock, FinishGunsWaitForThreeTenthsOfTheRace) {
   p.RaceClock = 400;
   EXPECT_TRUE(HideRankings(r, p));
   EXPECT_EQ(p.FinishedCount, 0);
-  RearmFinishGuns(passing, r.CourseCount, p);
+  p.FinishedCount = 2;  // as if played back from the finishes
+  EXPECT_TRUE(RearmFinishGuns(passing, r.CourseCount, p));
   EXPECT_EQ(p.FinishShown, (std::vector<int>{0, 0, 0, 0}));
+  EXPECT_EQ(p.FinishedCount, 0);  // the guns fire again, so nobody counts twice
   p.RaceClock = 950;
   EXPECT_EQ(DueFinishes(r, passing, p), std::vector<int>{1});
 }
