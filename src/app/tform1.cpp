@@ -870,8 +870,8 @@ void TForm1::ResetPlayButtons() {
 
 void TForm1::SetPlaying(bool on) {
   if (on) {
-    Timer1->start(session_.play.FrameInterval);
-    Timer2->start(1000);
+    if (!Timer1->isActive()) Timer1->start(session_.play.FrameInterval);
+    if (!Timer2->isActive()) Timer2->start(1000);
   } else {
     Timer2->stop();
     Timer1->stop();
@@ -1132,7 +1132,8 @@ void TForm1::Timer2Timer() {
     pnlCT->hide();
     return;
   }
-  Timer1->start(p.FrameInterval);
+  // Enabling a running timer leaves its rhythm alone.
+  if (!Timer1->isActive()) Timer1->start(p.FrameInterval);
   if (!p.SplashDone) {
     // Hold the cover until four seconds after track loading began; frames run behind it.
     FlagScope guard(inSplash_);
