@@ -357,6 +357,10 @@ TEST(Replay, DemoRaceFiresFinishGunsAndRevealsTheRanking) {
   w.TickAt(0.2 * r.ClockLast);
   EXPECT_FALSE(score->isVisibleTo(&w.form));
   EXPECT_EQ(w.play().FinishedCount, 0);
+  // The end of the race moves on to the next race of the list.
+  w.TickAt(r.ClockLast - 0.1);
+  EXPECT_TRUE(w.form.raceReady());
+  EXPECT_EQ(w.form.windowTitle().trimmed(), "Sagami Bay Offshore Race");
 }
 
 // Pictures of the window at a few moments of the demo race, for people to look at:
