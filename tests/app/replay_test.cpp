@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -173,6 +174,21 @@ TEST(Replay, TheEndLoadsTheNextRaceWhenAutoNextIsOn) {
   w.TickAt(1829.9);
   EXPECT_EQ(w.form.windowTitle(), "Second race");
   EXPECT_EQ(w.play().RaceClock, -190);
+}
+
+TEST(Replay, AMissingNextRaceRestartsTheRaceShown) {
+  kwtest::DataFolder dir;
+  WriteRace(dir, "a-race.txt", "First race");
+  WriteRace(dir, "b-race.txt", "Second race");
+  Replay w(dir.path());
+  w.form.FormCreate();
+  w.Start();
+  QFile::remove(dir.path() + "raceadmin/b-race.txt");
+  const QString shown = w.race().RaceFilePath;
+  w.TickAt(1829.9);
+  EXPECT_EQ(w.form.windowTitle(), "First race");
+  EXPECT_EQ(w.play().RaceClock, -190);
+  EXPECT_EQ(w.race().RaceFilePath, shown);  // still names the race on the screen
 }
 
 TEST(Replay, PlayButtonsAndStopWatch) {
