@@ -348,6 +348,31 @@ TEST(Replay, ClosingDuringALoadEndsCleanly) {
   EXPECT_TRUE(w.fakes.dialogs.messages.isEmpty());
 }
 
+TEST(Replay, ClicksKeysAndResizesDuringALoadAreHarmless) {
+  kwtest::DataFolder dir;
+  WriteRace(dir);
+  Replay w(dir.path());
+  w.form.show();
+  int during = 0;
+  QTimer::singleShot(0, &w.form, [&] {
+    if (!w.form.loading()) return;
+    ++during;
+    w.form.resize(900, 700);
+    QTest::mouseClick(w.child<QLabel>("up_f"), Qt::LeftButton);
+    QTest::keyClick(&w.form, Qt::Key_Space);
+    w.form.Timer1Timer();
+    w.form.TimeBarMouseDown(Qt::LeftButton, 10);
+  });
+  w.form.FormCreate();
+  EXPECT_EQ(during, 1);
+  ASSERT_TRUE(w.form.raceReady());
+  w.Start();
+  w.TickAt(100);
+  const ViewState& v = w.form.session().view;
+  EXPECT_EQ(w.form.mapBitmap().size(), QSize(v.MapWidth, v.MapHeight));
+  EXPECT_EQ(v.MapWidth, w.form.width() - 315);
+}
+
 TEST(Replay, DemoRaceFiresFinishGunsAndRevealsTheRanking) {
   const QString demo = kwtest::DemoDir();
   if (!QFileInfo::exists(demo + "raceadmin/racefile.st")) GTEST_SKIP() << "no demo races";
