@@ -35,7 +35,7 @@ struct FakeShell : kw::Shell {
 // on the clock always ends.
 struct FakeClock : kw::Clock {
   long long now = 0;
-  long long step = 0;
+  long long step = 10;
   long long TickCount() override { return now += step; }
 };
 
