@@ -192,7 +192,10 @@ class TForm1::Hooks : public LoadHooks {
   void ProcessEvents() override { QCoreApplication::processEvents(); }
 
   void RaceFileRead() override {
-    f_.ComboBox1->setCurrentIndex(f_.session_.race.RaceListIndex - 1);
+    const RaceData& r = f_.session_.race;
+    f_.ComboBox1->setCurrentIndex(r.RaceListIndex - 1);
+    // A race file outside the list (an edit file's race) still shows its name.
+    f_.ComboBox1->setPlaceholderText(QFileInfo(r.RaceFilePath).fileName());
     f_.ShowCaptions();
     f_.ApplyRaceFileControls();
     f_.show();

@@ -133,3 +133,15 @@ TEST(SingleInstance, ASecondStartRaisesTheFirst) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   EXPECT_EQ(raised, 1);
 }
+
+TEST(Window, ARaceFileOutsideTheListStillShowsItsName) {
+  kwtest::DataFolder dir;
+  WriteSmallRace(dir);  // race.txt, the list's only entry
+  dir.Write("raceadmin/special.dat", dir.Read("raceadmin/race.txt"));
+  dir.Write("raceadmin/racefile.st", "special.dat\n");
+  Window w(dir.path());
+  w.form.FormCreate();
+  auto* combo = w.child<QComboBox>("ComboBox1");
+  EXPECT_EQ(combo->currentIndex(), -1);
+  EXPECT_EQ(combo->placeholderText(), "special.dat");
+}
