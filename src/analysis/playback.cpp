@@ -66,7 +66,7 @@ Rgb GridColorFor(int p) {
              static_cast<std::uint8_t>(std::min(255, sea.b + 80))};
 }
 
-bool AdvanceClock(const RaceData&, PlaybackState& p) {
+bool AdvanceClock(PlaybackState& p) {
   if (p.ClockStep == 0) p.ClockStep = 0.03;
   bool skipped = false;
   if (p.BoatsOnScreen > 0) {

@@ -31,7 +31,7 @@ Rgb GridColorFor(int brightness);
 // Frame tick: the step (0.03 s when none was measured yet), the advance, 40 steps when no boat
 // is inside the map, the speed-ramp counter and the light phase. Returns true when the advance
 // skipped (the window beeps).
-bool AdvanceClock(const RaceData& race, PlaybackState& p);
+bool AdvanceClock(PlaybackState& p);
 // Playing backward past ClockFirst continues from ClockLast.
 void WrapBackward(const RaceData& race, PlaybackState& p);
 // The race has run out while playing forward: past ClockLast, or past 600 s with no boat on

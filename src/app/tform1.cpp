@@ -752,7 +752,8 @@ void TForm1::SetUpView() {
   QImage overview(170, 170, QImage::Format_RGB32);
   overview.fill(ToQColor(rs_.SeaColor));
   Image1->setPixmap(QPixmap::fromImage(overview));
-  Label12->setVisible(QFileInfo::exists(helpPageJa_));
+  helpExists_ = QFileInfo::exists(helpPageJa_);
+  Label12->setVisible(helpExists_);
 }
 
 void TForm1::BuildFocusLists() {
@@ -810,7 +811,7 @@ void TForm1::LayoutWindow() {
   const bool ct = r.CorrectedTimeMode >= 1 && !rs_.SmallScreen && session_.play.Page == 1;
   Memo10->setVisible(ct && r.HasHandicap != 0);
   if (ct) Memo10->setGeometry(Panel1->geometry().right() + 1 + 10, 5, 329, 33);
-  Label12->setVisible(QFileInfo::exists(helpPageJa_));
+  Label12->setVisible(helpExists_);
   Memo11->hide();
   Memo12->hide();
   pnlBOATlist->setGeometry(lay.pnlBOATlist);
@@ -902,45 +903,38 @@ void TForm1::stop_fClick() {
   stop_t->show();
   SetPlaying(false);
   Panel2->move(pnlCTRL->x(), pnlCTRL->y() - Panel2->height());
-  const CivilDateTime d =
-      DecodeDateTime(session_.race.StartTime + RoundHalfEven(session_.play.RaceClock) / 86400.0);
-  DateTimePicker1->setDate(QDate(d.year, d.month, d.day));
-  DateTimePicker2->setTime(QTime(d.hour, d.minute, static_cast<int>(d.second)));
+  SetPickers(session_.race.StartTime + RoundHalfEven(session_.play.RaceClock) / 86400.0);
   Panel2->show();
   Panel2->raise();
 }
 
 void TForm1::plusClick() {
   rs_.HoverBoat = 0;
-  ResetPlayButtons();
-  stop_t->show();
-  SetPlaying(false);
-  const RaceData& r = session_.race;
-  double c = RoundHalfEven(session_.play.RaceClock + 1);
-  if (c > r.ClockLast) c = r.ClockFirst;
-  if (c < r.ClockFirst) c = r.ClockLast;
-  JumpTo(c);
+  StepClock(+1);
 }
 
 void TForm1::minusClick() {
+  StepClock(-1);
+}
+
+void TForm1::StepClock(int seconds) {
   ResetPlayButtons();
   stop_t->show();
   SetPlaying(false);
   const RaceData& r = session_.race;
-  double c = RoundHalfEven(session_.play.RaceClock - 1);
-  if (c > r.ClockLast) c = r.ClockFirst;
-  if (c < r.ClockFirst) c = r.ClockLast;
-  JumpTo(c);
-}
-
-void TForm1::JumpTo(double clock) {
   PlaybackState& p = session_.play;
-  p.RaceClock = clock;
-  const CivilDateTime d = DecodeDateTime(session_.race.StartTime + RoundHalfEven(clock) / 86400.0);
-  DateTimePicker1->setDate(QDate(d.year, d.month, d.day));
-  DateTimePicker2->setTime(QTime(d.hour, d.minute, static_cast<int>(d.second)));
+  p.RaceClock = RoundHalfEven(p.RaceClock + seconds);
+  if (p.RaceClock > r.ClockLast) p.RaceClock = r.ClockFirst;
+  if (p.RaceClock < r.ClockFirst) p.RaceClock = r.ClockLast;
+  SetPickers(r.StartTime + RoundHalfEven(p.RaceClock) / 86400.0);
   if (PrepareFrame()) DrawFrame();
   Memo1->setText(ClockText(p.RaceClock));
+}
+
+void TForm1::SetPickers(double dayCount) {
+  const CivilDateTime d = DecodeDateTime(dayCount);
+  DateTimePicker1->setDate(QDate(d.year, d.month, d.day));
+  DateTimePicker2->setTime(QTime(d.hour, d.minute, static_cast<int>(d.second)));
 }
 
 void TForm1::btnStopWatchClick() {
@@ -1080,7 +1074,7 @@ void TForm1::Timer1Timer() {
   }
   Panel2->hide();
   r.NorthUp = RadioN->isChecked() ? 1 : 0;
-  if (AdvanceClock(r, p)) services_.sound->Beep();
+  if (AdvanceClock(p)) services_.sound->Beep();
   if (p.StopWatchState == 1) Memo8->setText(StopWatchText(p.RaceClock - p.StopWatchStart));
   WrapBackward(r, p);
   if (EndOfRaceDue(r, p)) {
@@ -1239,9 +1233,7 @@ void TForm1::TimeBarMouseDown(Qt::MouseButton button, int y) {
   Memo1->setText(ClockText(p.RaceClock));
   p.ShownTime = r.StartTime + RoundHalfEven(p.RaceClock) / 86400.0;
   if (Panel2->isVisible()) {
-    const CivilDateTime d = DecodeDateTime(p.ShownTime);
-    DateTimePicker1->setDate(QDate(d.year, d.month, d.day));
-    DateTimePicker2->setTime(QTime(d.hour, d.minute, static_cast<int>(d.second)));
+    SetPickers(p.ShownTime);
   }
 }
 

@@ -120,8 +120,10 @@ class TForm1 : public QWidget {
   // The end of the replay: the next race of the catalogue, or the start again. True when
   // another race was loaded.
   bool EndOfRace();
-  // Moves the clock and redraws, keeping the play state (time bar, single steps).
-  void JumpTo(double clock);
+  // The single steps: stop, move the clock by whole seconds (wrapping at the ends), redraw.
+  void StepClock(int seconds);
+  // The date and time pickers of Panel2.
+  void SetPickers(double dayCount);
   QString ClockText(double clock) const;
   void SetSpeedBar(float position);
   void SetPlaying(bool on);
@@ -144,6 +146,7 @@ class TForm1 : public QWidget {
   int screenHeight_ = 0;
   int boatListMinHeight_ = 0;
   QString helpPageJa_, helpPageEn_;
+  bool helpExists_ = false;  // looked up once per load
   TimeBarGeometry timeBar_;
   QImage canvas_;
   QImage mapBitmap_, backgroundBitmap_, highlightBitmap_, graphBitmap_;

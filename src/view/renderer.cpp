@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/time_bar.h"
 #include "race/numbers.h"
 #include "race/session.h"
 #include "race/text.h"
@@ -310,9 +311,7 @@ SceneResult DrawScene(RaceSession& s, RenderState& rs, QImage& map, double t) {
   if (s.play.RaceClock < 0) s.play.SpeedRampStep = 0;
   UpdateWindAtTime(s, rs, t);
   ComputeBoatState(race, t, rs.WindDirectionNow, fb);
-  if (race.ClockSpan > 0)
-    out.TimePointerTop =
-        RoundInt((race.ClockLast - s.play.RaceClock) * rs.TimeBarHeight / race.ClockSpan) + 28;
+  out.TimePointerTop = TimePointerTop(race, s.play.RaceClock, rs.TimeBarHeight);
 
   if (fb.BoatsWithPosition >= 1) {
     bool anyTicked = false;

@@ -38,22 +38,21 @@ TEST(PlaybackSpeed, ScrollBarPositionsMapToSpeeds) {
 }
 
 TEST(PlaybackClock, AdvancesByTheStepAndSkipsWhenNothingIsOnScreen) {
-  RaceData r = Race();
   PlaybackState p;
   p.RaceClock = 10;
   p.ClockStep = 0;  // none measured yet
   p.BoatsOnScreen = 2;
-  EXPECT_FALSE(AdvanceClock(r, p));
+  EXPECT_FALSE(AdvanceClock(p));
   EXPECT_DOUBLE_EQ(p.RaceClock, 10.03);
 
   p.ClockStep = 0.5;
   p.BoatsOnScreen = 0;
-  EXPECT_TRUE(AdvanceClock(r, p));  // the window beeps
+  EXPECT_TRUE(AdvanceClock(p));  // the window beeps
   EXPECT_DOUBLE_EQ(p.RaceClock, 30.03);
 
   p.PlayDirection = -1;
   p.BoatsOnScreen = 1;
-  AdvanceClock(r, p);
+  AdvanceClock(p);
   EXPECT_DOUBLE_EQ(p.RaceClock, 29.53);
   EXPECT_NEAR(p.LightPhaseSeconds, 0.15, 1e-12);
 }
@@ -174,7 +173,7 @@ TEST(PlaybackClock, SpeedRampMovesTheBarFromPreStartToRaceSpeed) {
   std::vector<int> positions;
   for (int tick = 0; tick < 120; ++tick) {
     p.PrevRaceClock = p.RaceClock;
-    AdvanceClock(r, p);
+    AdvanceClock(p);
     if (auto pos = SpeedRampPosition(r, p)) {
       positions.push_back(*pos);
       p.PlaySpeed = SpeedFromPosition(*pos);  // what the bar's change handler does
