@@ -12,10 +12,10 @@
 #include <string>
 
 #include "race/datetime.h"
-#include "race/loader.h"
-#include "race/session.h"
 #include "race/tracks/dispatch.h"
 #include "race/tracks/readers.h"
+#include "session/loader.h"
+#include "session/session.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "race/loader.h"
-#include "race/session.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "view/geometry.h"
 #include "view/render_state.h"
 #include "view/renderer.h"

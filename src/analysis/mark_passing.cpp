@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "race/geodesy.h"
 #include "race/model.h"
 #include "race/numbers.h"
-#include "view/geometry.h"
 
 namespace kw {
 

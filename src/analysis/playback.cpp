@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/frame_state.h"
 #include "analysis/mark_passing.h"
 #include "analysis/playback_state.h"
 #include "race/numbers.h"
-#include "view/frame_state.h"
 
 namespace kw {
 

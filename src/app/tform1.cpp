@@ -26,16 +26,16 @@
 #include <cmath>
 
 #include "analysis/playback.h"
-#include "analysis/rankings.h"
-#include "analysis/time_bar.h"
+#include "output/report.h"
 #include "race/datetime.h"
 #include "race/numbers.h"
 #include "race/racefile.h"
 #include "race/text.h"
-#include "report/report.h"
 #include "view/artwork.h"
 #include "view/geometry.h"
+#include "view/rankings.h"
 #include "view/renderer.h"
+#include "view/time_bar.h"
 #include "view/window_layout.h"
 
 namespace kw {

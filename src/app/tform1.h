@@ -6,11 +6,11 @@
 
 #include <vector>
 
-#include "analysis/time_bar.h"
 #include "app/qt_services.h"
-#include "race/loader.h"
-#include "race/session.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "view/render_state.h"
+#include "view/time_bar.h"
 
 class QLabel;
 class QFrame;

@@ -8,13 +8,13 @@
 
 #include <cstdio>
 
+#include "analysis/boat_state.h"
 #include "cli/summary.h"
-#include "race/kml.h"
-#include "race/loader.h"
-#include "race/session.h"
+#include "output/kml.h"
+#include "output/report.h"
 #include "race/text.h"
-#include "report/report.h"
-#include "view/boat_state.h"
+#include "session/loader.h"
+#include "session/session.h"
 
 namespace {
 

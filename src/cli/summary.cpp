@@ -4,8 +4,8 @@
 #include <QTextStream>
 
 #include "race/datetime.h"
-#include "race/session.h"
 #include "race/text.h"
+#include "session/session.h"
 
 namespace kw {
 

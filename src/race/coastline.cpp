@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "race/extent.h"
 #include "race/fields.h"
 #include "race/model.h"
 #include "race/numbers.h"
 #include "race/text.h"
-#include "view/view_state.h"
 
 namespace kw {
 
@@ -92,7 +92,7 @@ bool ParseDegreesMinutes(std::string_view text, size_t degreeDigits, double& out
 
 }  // namespace
 
-CoastBox ExtendedRaceBox(const RaceData& r, const ViewState& v) {
+CoastBox ExtendedRaceBox(const RaceData& r, const RaceExtent& v) {
   const double add = r.AddArea;
   return {v.RaceLatMin - add, v.RaceLatMax + add, v.RaceLonMin - 1.4 * add,
           v.RaceLonMax + 1.4 * add};
@@ -131,7 +131,7 @@ void AddCoastPoint(RaceData& r, double lat, double lon) {
   r.CoastLon[count] = lon;
 }
 
-void ChooseMapFiles(RaceData& r, const ViewState& v) {
+void ChooseMapFiles(RaceData& r, const RaceExtent& v) {
   r.MapFileCount = 0;
   if (v.RaceDiagonal > 60) {
     r.MapFileName[++r.MapFileCount] = "jcoast.cst";
@@ -217,7 +217,7 @@ CoastError ReadPlainCoastFile(RaceData& r, std::string_view name) {
   return std::nullopt;
 }
 
-CoastError ReadWholeCoast(RaceData& r, const ViewState& v) {
+CoastError ReadWholeCoast(RaceData& r, const RaceExtent& v) {
   const QString path = ResolveFile(CoastFolder(r), "jcoast.cst");
   std::string bytes;
   if (path.isEmpty() || !ReadWholeFile(path, bytes)) return std::nullopt;
@@ -310,7 +310,7 @@ void ClearLights(RaceData& r) {
 
 }  // namespace
 
-CoastError LoadLights(RaceData& r, const ViewState& v) {
+CoastError LoadLights(RaceData& r, const RaceExtent& v) {
   ClearLights(r);
   QString path = ResolveFile(CoastFolder(r), "jlh.lh");
   if (path.isEmpty()) path = ResolveFile(CoastFolder(r), "toba.lh");
@@ -345,7 +345,7 @@ CoastError LoadLights(RaceData& r, const ViewState& v) {
   return std::nullopt;
 }
 
-CoastError LoadCoastline(RaceData& r, const ViewState& v) {
+CoastError LoadCoastline(RaceData& r, const RaceExtent& v) {
   // A race whose map files give nothing must not show the previous race's coast.
   r.CoastCount = 0;
   r.CoastCapacity = 50;

@@ -22,7 +22,7 @@
 namespace kw {
 
 struct RaceData;
-struct ViewState;
+struct RaceExtent;
 
 // A coastline latitude above this carries the +20000 polyline-start marker.
 constexpr double kCoastMarkerThreshold = 6000;
@@ -35,7 +35,7 @@ using CoastError = std::optional<ReadError>;
 struct CoastBox {
   double LatMin = 0, LatMax = 0, LonMin = 0, LonMax = 0;
 };
-CoastBox ExtendedRaceBox(const RaceData& race, const ViewState& v);
+CoastBox ExtendedRaceBox(const RaceData& race, const RaceExtent& v);
 
 // Offsets (minutes) that take a Tokyo-datum position near (lat, lon) (minutes) to WGS84.
 struct DatumOffset {
@@ -48,7 +48,7 @@ void AddCoastPoint(RaceData& race, double lat, double lon);
 
 // Fills MapFileName with "jcoast.cst" for a large race, else the first-level grid squares
 // covering the extended race box.
-void ChooseMapFiles(RaceData& race, const ViewState& v);
+void ChooseMapFiles(RaceData& race, const RaceExtent& v);
 
 // Adds the points of the in-area second-level squares of one grid-square file ("coastline/" +
 // name + ".cst"; missing: nothing).
@@ -59,13 +59,13 @@ CoastError ReadGridSquareFile(RaceData& race, std::string_view name, const Coast
 CoastError ReadPlainCoastFile(RaceData& race, std::string_view name);
 
 // Adds the polylines of the whole-coast file that touch the band around the boats' tracks.
-CoastError ReadWholeCoast(RaceData& race, const ViewState& v);
+CoastError ReadWholeCoast(RaceData& race, const RaceExtent& v);
 
 // Reads the light list, keeping the lights around the race.
-CoastError LoadLights(RaceData& race, const ViewState& v);
+CoastError LoadLights(RaceData& race, const RaceExtent& v);
 
 // The whole step: chooses the map files when the race file named none, reads them into the
 // point list (grid squares clipped to the area), then the lights.
-CoastError LoadCoastline(RaceData& race, const ViewState& v);
+CoastError LoadCoastline(RaceData& race, const RaceExtent& v);
 
 }  // namespace kw

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "race/geodesy.h"
 #include "race/numbers.h"
-#include "view/geometry.h"
 
 namespace kw {
 

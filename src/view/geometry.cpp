@@ -4,10 +4,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/frame_state.h"
 #include "analysis/mark_passing.h"
 #include "race/datetime.h"
+#include "race/geodesy.h"
 #include "race/model.h"
-#include "view/frame_state.h"
 #include "view/view_state.h"
 
 namespace kw {
@@ -17,19 +18,6 @@ constexpr double kDeg = std::numbers::pi / 180.0;
 // Smallest spans of a view, minutes: they keep scales finite when a box collapses to a point.
 constexpr double kMinLatSpan = 0.04, kMinLonSpan = 0.05;
 }  // namespace
-
-double BearingOf(double east, double north) {
-  double b;
-  if (north == 0) {
-    b = east == 0 ? 0 : (east > 0 ? 90 : 270);
-  } else {
-    b = std::atan(east / north) / kDeg;
-    if (north < 0) b += 180;
-  }
-  if (b < 0) b += 360;
-  if (b >= 360) b -= 360;
-  return b;
-}
 
 Point2 RotateView(const RaceData& race, double x, double y, double a) {
   if (race.NorthUp == 1) return {x, y};
@@ -58,13 +46,10 @@ Point2 ToOverview(const RaceData& race, const ViewState& v, double lat, double l
 }
 
 void RangeAndBearing(const RaceData& race, ViewState& v) {
-  const double north = (v.RbToLat - v.RbFromLat) * 1852.0;
-  const double east = (v.RbToLon - v.RbFromLon) * 1852.0 * v.CosCentreLat;
-  double mag = BearingOf(east, north) - race.MagneticVariation;
-  if (mag > 360) mag -= 360;
-  if (mag < 0) mag += 360;
-  v.RbBearingMag = mag;
-  v.RbRange = std::sqrt(east * east + north * north);
+  const RangeBearing rb = kw::RangeAndBearing(v.RbFromLat, v.RbFromLon, v.RbToLat, v.RbToLon,
+                                              v.CosCentreLat, race.MagneticVariation);
+  v.RbRange = rb.range;
+  v.RbBearingMag = rb.bearingMag;
 }
 
 Point2 PolarOffset(const ViewState& v, double angle) {

@@ -3,6 +3,8 @@
 // the race extent and the frame's centre and scale.
 #pragma once
 
+#include "race/geodesy.h"
+
 namespace kw {
 
 struct RaceData;
@@ -13,12 +15,6 @@ struct PassingResults;
 struct Point2 {
   double x = 0, y = 0;
 };
-struct LatLon {
-  double lat = 0, lon = 0;
-};
-
-// Direction of the vector (east, north), degrees clockwise from north in [0, 360).
-double BearingOf(double east, double north);
 
 // Turns (x, y) by `angle` radians unless the map is north-up.
 Point2 RotateView(const RaceData& race, double x, double y, double angle);

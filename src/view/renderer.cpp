@@ -9,13 +9,17 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/time_bar.h"
+#include "analysis/boat_state.h"
+#include "analysis/frame_state.h"
+#include "analysis/mark_passing.h"
+#include "analysis/playback_state.h"
+#include "race/model.h"
 #include "race/numbers.h"
-#include "race/session.h"
 #include "race/text.h"
-#include "view/boat_state.h"
 #include "view/geometry.h"
 #include "view/render_state.h"
+#include "view/time_bar.h"
+#include "view/view_state.h"
 
 namespace kw {
 
@@ -73,7 +77,7 @@ QPoint Rounded(Point2 q) {
 }
 
 struct Frame {
-  RaceSession& s;
+  SceneParts s;
   RenderState& rs;
   QPainter& p;
   std::vector<Point2> at;  // screen position of each boat at t
@@ -294,14 +298,14 @@ QString RaceTimeText(double clock) {
   return QStringLiteral("%1:%2:%3").arg(n / 3600).arg(n / 60 % 60, 2, 10, QLatin1Char('0')).arg(ss);
 }
 
-void UpdateWindAtTime(RaceSession&, RenderState&, double) {}
-void DrawTraceOverlays(RaceSession&, const RenderState&, QPainter&) {}
-void DrawOverviewMap(RaceSession&, const RenderState&, QPainter&) {}
-void DrawCourseOverlays(RaceSession&, const RenderState&, QPainter&) {}
-void DrawWindClockOverlays(RaceSession&, const RenderState&, QPainter&) {}
-void DrawWindStreamer(RaceSession&, const RenderState&, QPainter&, int, double, double, double) {}
+void UpdateWindAtTime(SceneParts, RenderState&, double) {}
+void DrawTraceOverlays(SceneParts, const RenderState&, QPainter&) {}
+void DrawOverviewMap(SceneParts, const RenderState&, QPainter&) {}
+void DrawCourseOverlays(SceneParts, const RenderState&, QPainter&) {}
+void DrawWindClockOverlays(SceneParts, const RenderState&, QPainter&) {}
+void DrawWindStreamer(SceneParts, const RenderState&, QPainter&, int, double, double, double) {}
 
-SceneResult DrawScene(RaceSession& s, RenderState& rs, QImage& map, double t) {
+SceneResult DrawScene(SceneParts s, RenderState& rs, QImage& map, double t) {
   SceneResult out;
   RaceData& race = s.race;
   ViewState& v = s.view;

@@ -5,12 +5,13 @@
 
 #include <QString>
 
+#include "view/scene_parts.h"
+
 class QImage;
 class QPainter;
 
 namespace kw {
 
-struct RaceSession;
 struct RenderState;
 
 struct SceneResult {
@@ -28,19 +29,19 @@ struct SceneResult {
 
 // Draws the frame at t (seconds from the gun) into `map`, which the caller has prepared (sea
 // colour in trace mode, else the still-map background). Updates the per-boat frame state, the
-// view and FrameCount of `s`.
-SceneResult DrawScene(RaceSession& s, RenderState& rs, QImage& map, double t);
+// view and FrameCount of the scene.
+SceneResult DrawScene(SceneParts s, RenderState& rs, QImage& map, double t);
 
 // The race time label's text: 59, 50:00, 0:50:01.
 QString RaceTimeText(double clock);
 
 // Overlay steps drawn by other parts of the map; empty until those exist.
-void DrawTraceOverlays(RaceSession& s, const RenderState& rs, QPainter& p);
-void DrawOverviewMap(RaceSession& s, const RenderState& rs, QPainter& p);
-void DrawCourseOverlays(RaceSession& s, const RenderState& rs, QPainter& p);
-void DrawWindClockOverlays(RaceSession& s, const RenderState& rs, QPainter& p);
-void DrawWindStreamer(RaceSession& s, const RenderState& rs, QPainter& p, int boat, double x,
+void DrawTraceOverlays(SceneParts s, const RenderState& rs, QPainter& p);
+void DrawOverviewMap(SceneParts s, const RenderState& rs, QPainter& p);
+void DrawCourseOverlays(SceneParts s, const RenderState& rs, QPainter& p);
+void DrawWindClockOverlays(SceneParts s, const RenderState& rs, QPainter& p);
+void DrawWindStreamer(SceneParts s, const RenderState& rs, QPainter& p, int boat, double x,
                       double y, double size);
-void UpdateWindAtTime(RaceSession& s, RenderState& rs, double t);
+void UpdateWindAtTime(SceneParts s, RenderState& rs, double t);
 
 }  // namespace kw

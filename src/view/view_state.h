@@ -2,17 +2,14 @@
 // the CLI; copied and compared in tests.
 #pragma once
 
+#include "race/extent.h"
+
 namespace kw {
 
-struct ViewState {
+// The race extent is the view's first part: readers below the view take it alone.
+struct ViewState : RaceExtent {
   int MapWidth = 0, MapHeight = 0;
   int OverviewWidth = 170, OverviewHeight = 170;
-  // Extent of the boats' samples inside the replay window, minutes of arc.
-  double RaceLatMax = 0, RaceLatMin = 0, RaceLonMax = 0, RaceLonMin = 0;
-  double RaceCentreLat = 0, RaceCentreLon = 0;
-  double CosCentreLat = 1;
-  double RaceLatSpan = 0, RaceLonSpan = 0;  // with a 20 % margin, squared in metres
-  float RaceDiagonal = 0;
   double OverviewScaleLat = 0, OverviewScaleLon = 0;  // pixels per minute
   double BaseScaleLat = 0, BaseScaleLon = 0;
   double ZoomFactor = 1;

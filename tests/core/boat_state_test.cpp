@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "analysis/boat_state.h"
+#include "analysis/frame_state.h"
 #include "race/model.h"
-#include "view/boat_state.h"
-#include "view/frame_state.h"
 
 using namespace kw;
 

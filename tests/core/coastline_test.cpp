@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "race/coastline.h"
-#include "race/loader.h"
-#include "race/session.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 
 using namespace kw;

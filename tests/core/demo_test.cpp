@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <map>
 
-#include "race/loader.h"
-#include "race/session.h"
 #include "race/text.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 
 using namespace kw;

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "analysis/frame_state.h"
 #include "analysis/mark_passing.h"
 #include "race/datetime.h"
 #include "race/model.h"
-#include "view/frame_state.h"
 #include "view/geometry.h"
 #include "view/view_state.h"
 

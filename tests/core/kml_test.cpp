@@ -8,15 +8,15 @@
 #include <algorithm>
 #include <map>
 
+#include "analysis/boat_state.h"
+#include "analysis/frame_state.h"
+#include "output/kml.h"
 #include "race/datetime.h"
-#include "race/kml.h"
-#include "race/loader.h"
 #include "race/model.h"
 #include "race/numbers.h"
-#include "race/session.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
-#include "view/boat_state.h"
-#include "view/frame_state.h"
 
 using namespace kw;
 

@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "race/loader.h"
-#include "race/session.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 
 using namespace kw;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "race/loader.h"
 #include "race/model.h"
-#include "race/session.h"
 #include "race/text.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 #include "view/geometry.h"
 

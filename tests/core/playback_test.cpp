@@ -4,12 +4,12 @@
 #include <cmath>
 #include <map>
 
+#include "analysis/frame_state.h"
 #include "analysis/mark_passing.h"
 #include "analysis/playback.h"
 #include "analysis/playback_state.h"
 #include "race/model.h"
 #include "race/racefile.h"
-#include "view/frame_state.h"
 
 using namespace kw;
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "analysis/mark_passing.h"
-#include "analysis/rankings.h"
 #include "race/model.h"
 #include "support/test_support.h"
+#include "view/rankings.h"
 
 using namespace kw;
 

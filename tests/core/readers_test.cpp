@@ -4,6 +4,7 @@
 #include "race/model.h"
 #include "race/tracks/dispatch.h"
 #include "race/tracks/readers.h"
+#include "session/loader.h"
 #include "support/test_support.h"
 #include "view/view_state.h"
 

@@ -12,9 +12,9 @@
 
 #include <cmath>
 
-#include "race/loader.h"
 #include "race/numbers.h"
-#include "race/session.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 
 using namespace kw;

@@ -6,9 +6,9 @@
 #include <tuple>
 #include <utility>
 
-#include "race/loader.h"
 #include "race/numbers.h"
-#include "race/session.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 #include "view/render_state.h"
 #include "view/renderer.h"

@@ -13,12 +13,12 @@
 #include <QStringList>
 
 #include "analysis/mark_passing.h"
+#include "output/report.h"
 #include "race/datetime.h"
-#include "race/loader.h"
 #include "race/services.h"
-#include "race/session.h"
 #include "race/text.h"
-#include "report/report.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 
 using namespace kw;

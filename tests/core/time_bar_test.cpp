@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "analysis/playback_state.h"
-#include "analysis/time_bar.h"
 #include "race/model.h"
 #include "support/test_support.h"
+#include "view/time_bar.h"
 #include "view/view_state.h"
 
 using namespace kw;

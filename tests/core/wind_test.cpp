@@ -6,10 +6,10 @@
 #include <QFile>
 
 #include "race/datetime.h"
-#include "race/loader.h"
 #include "race/model.h"
-#include "race/session.h"
 #include "race/wind.h"
+#include "session/loader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 
 using namespace kw;

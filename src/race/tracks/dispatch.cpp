@@ -5,7 +5,6 @@
 #include "race/model.h"
 #include "race/text.h"
 #include "race/tracks/readers.h"
-#include "view/view_state.h"
 
 namespace kw {
 
@@ -58,8 +57,8 @@ TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const Q
   }
 }
 
-LoadTrackResult LoadTrack(RaceData& r, ViewState& view, int boatNumber,
-                          const std::function<void()>& processEvents) {
+LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
+                              const std::function<void()>& processEvents) {
   LoadTrackResult result;
   const int row = boatNumber - r.DroppedBoatCount;
   // Moved down even when the file is missing or unreadable: otherwise the row would keep the
@@ -88,7 +87,7 @@ LoadTrackResult LoadTrack(RaceData& r, ViewState& view, int boatNumber,
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
   // A file no reader takes reads nothing and leaves the zoom alone.
-  if (result.formatKnown && n < 100 && store.rules().resetsZoom) view.TraceZoomOut = 1.0;
+  result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
   ApplyCorrectedTime(r, row);
   return result;
 }

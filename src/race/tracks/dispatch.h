@@ -12,7 +12,6 @@
 namespace kw {
 
 struct RaceData;
-struct ViewState;
 
 enum class TrackFormat { None, Gpx, TextTrack, Nmea, Trb, Gdb, Mps, Trl };
 
@@ -27,12 +26,14 @@ TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const Q
 struct LoadTrackResult : TrackReadResult {
   bool fileFound = false;
   bool formatKnown = false;
+  // A short track (under 100 samples) from a format whose rule resets the trace zoom-out.
+  bool resetsZoom = false;
 };
 
 // Reads the track of boat `boatNumber` (1-based in race-file order) into row
 // boatNumber - DroppedBoatCount, moving the boat's row down first when boats were dropped.
 // `processEvents`, when given, lets pending window messages run during long binary files.
-LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber,
-                          const std::function<void()>& processEvents = {});
+LoadTrackResult ReadBoatTrack(RaceData& race, int boatNumber,
+                              const std::function<void()>& processEvents = {});
 
 }  // namespace kw

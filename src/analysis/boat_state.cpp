@@ -1,11 +1,11 @@
-#include "view/boat_state.h"
+#include "analysis/boat_state.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/frame_state.h"
 #include "race/model.h"
 #include "race/numbers.h"
-#include "view/frame_state.h"
 
 namespace kw {
 

@@ -1,4 +1,4 @@
-#include "analysis/time_bar.h"
+#include "view/time_bar.h"
 
 #include <QColor>
 #include <QFont>

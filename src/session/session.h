@@ -3,10 +3,11 @@
 // Owned once, by the form or by the CLI.
 #pragma once
 
+#include "analysis/frame_state.h"
 #include "analysis/mark_passing.h"
 #include "analysis/playback_state.h"
 #include "race/model.h"
-#include "view/frame_state.h"
+#include "view/scene_parts.h"
 #include "view/view_state.h"
 
 namespace kw {
@@ -17,6 +18,9 @@ struct RaceSession {
   PlaybackState play;
   PassingResults passing;
   FrameBoats frame;
+
+  // A frame draws on the session's values.
+  operator SceneParts() { return {race, view, play, passing, frame}; }
 };
 
 }  // namespace kw

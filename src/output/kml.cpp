@@ -1,4 +1,4 @@
-#include "race/kml.h"
+#include "output/kml.h"
 
 #include <QDir>
 
@@ -6,11 +6,11 @@
 #include <cctype>
 #include <cmath>
 
+#include "analysis/frame_state.h"
 #include "race/datetime.h"
 #include "race/model.h"
 #include "race/numbers.h"
 #include "race/text.h"
-#include "view/frame_state.h"
 
 namespace kw {
 

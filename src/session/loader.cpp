@@ -1,4 +1,4 @@
-#include "race/loader.h"
+#include "session/loader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,10 +9,10 @@
 #include "race/coastline.h"
 #include "race/fields.h"
 #include "race/racefile.h"
-#include "race/session.h"
 #include "race/text.h"
 #include "race/tracks/dispatch.h"
 #include "race/wind.h"
+#include "session/session.h"
 #include "view/geometry.h"
 
 namespace kw {
@@ -118,6 +118,13 @@ void SetBoatShape(RaceData& r) {
     const double f = 1 - (r.DefaultBoatLength - 10) * 0.022;
     for (int i = 2; i <= 7; ++i) r.HullX[i] = std::nearbyint(r.HullX[i] * f);
   }
+}
+
+LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber,
+                          const std::function<void()>& processEvents) {
+  LoadTrackResult result = ReadBoatTrack(race, boatNumber, processEvents);
+  if (result.resetsZoom) view.TraceZoomOut = 1.0;
+  return result;
 }
 
 LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {

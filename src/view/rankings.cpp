@@ -1,4 +1,4 @@
-#include "analysis/rankings.h"
+#include "view/rankings.h"
 
 #include <QColor>
 #include <QFont>

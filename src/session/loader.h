@@ -5,12 +5,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "race/errors.h"
+#include "race/tracks/dispatch.h"
 
 namespace kw {
 
 struct RaceData;
 struct RaceSession;
+struct ViewState;
 
 // The window's part of the loading sequence; every hook defaults to nothing, as in the CLI.
 class LoadHooks {
@@ -59,6 +63,11 @@ int RaceListIndexOf(const RaceData& race);
 void ClearRaceTexts(RaceSession& s);
 void AssignBoatColors(RaceData& race);
 void SetBoatShape(RaceData& race);
+
+// Reads one boat's track (ReadBoatTrack); a short track whose format says so resets the view's
+// trace zoom-out.
+LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber,
+                          const std::function<void()>& processEvents = {});
 
 // Reads every boat's track with progress; drops boats with fewer than 15 samples.
 LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks);

@@ -1,4 +1,4 @@
-#include "report/report.h"
+#include "output/report.h"
 
 #include <QDir>
 
