@@ -96,7 +96,9 @@ class TForm1 : public QWidget {
   friend class Hooks;
 
   void BuildControls();
+  void BuildCover();
   void BuildControlPanel();
+  void BuildPlayButtons();
   void BuildTimeBar();
   void BuildFloatingPanels();
   void LayOutCover();
