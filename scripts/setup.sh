@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   gdal-bin
+  desktop-file-utils dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

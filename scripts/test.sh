@@ -10,6 +10,7 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEELWAY_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+bash scripts/install-test.sh build
 
 # Leak reports from the platform's font and GL libraries are not ours: leaks are not checked.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1

@@ -1,15 +1,31 @@
 // keelway: one instance per user; a second start raises the first window and exits.
+// `keelway --data DIR` opens the data folder DIR instead of the one chosen by default.
 #include <QApplication>
 #include <QStandardPaths>
+
+#include <cstdio>
 
 #include "app/qt_services.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
+#include "session/data_folder.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("keelway"));
   QApplication::setApplicationDisplayName(QStringLiteral("keelway"));
+
+  QStringList args = QCoreApplication::arguments();
+  QString dataFolder;
+  for (int i = 1; i < args.size(); ++i) {
+    if (args[i] == QStringLiteral("--data") && i + 1 < args.size()) {
+      dataFolder = args[++i];
+    } else {
+      std::fprintf(stderr, "keelway: unknown option %s\nUsage: keelway [--data DIR]\n",
+                   args[i].toLocal8Bit().constData());
+      return 64;
+    }
+  }
 
   kw::SingleInstance instance;
   if (instance.RaiseOther()) return 0;
@@ -21,7 +37,13 @@ int main(int argc, char** argv) {
   kw::QtDialogs dialogs(nullptr);
   kw::Services services{&sound, &dialogs, &shell, &clock};
   const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  kw::TForm1 form(services, QCoreApplication::applicationDirPath() + '/', docs);
+  const kw::DataFolderChoice data =
+      kw::ChooseDataFolder(dataFolder, QCoreApplication::applicationDirPath(), kw::UserDataHome());
+  for (const QString& text : {data.notice, data.error})
+    if (!text.isEmpty()) std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+  kw::TForm1 form(services, data.folder, docs);
+  // The first run tells on its cover where the demo races went.
+  form.SetCoverNotice(data.error.isEmpty() ? data.notice : data.error);
   QObject::connect(&instance, &kw::SingleInstance::raiseRequested, &form, [&form] {
     form.showNormal();
     form.raise();

@@ -68,6 +68,10 @@ class TForm1 : public QWidget {
   // Lays out every panel for the current size.
   void LayoutWindow();
 
+  // A line shown on the loading cover until the first race has been shown (the first run's
+  // copy of the demo races, or why it failed); empty for none.
+  void SetCoverNotice(const QString& text);
+
   RaceSession& session() { return session_; }
   RenderState& renderState() { return rs_; }
   bool loading() const { return loading_; }
@@ -163,6 +167,7 @@ class TForm1 : public QWidget {
   QLabel* Label8 = nullptr;
   QLabel* Label9 = nullptr;
   QLabel* Label10 = nullptr;
+  QLabel* coverNotice_ = nullptr;
 
   // Logo and overview.
   QFrame* pnlLOGO = nullptr;

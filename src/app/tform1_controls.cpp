@@ -139,6 +139,8 @@ void TForm1::BuildCover() {
     QLabel* label = this->*l.slot = MakeLabel(pnlSPLITE, l.name, l.width, l.height);
     label->setText(QString::fromLatin1(l.text));
   }
+  coverNotice_ = MakeLabel(pnlSPLITE, "CoverNotice", 900, 18);
+  coverNotice_->hide();
   QFont big = memo5->font();
   big.setPointSize(18);
   big.setBold(true);

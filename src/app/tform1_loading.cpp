@@ -233,6 +233,7 @@ void TForm1::LayOutCover() {
   p.end();
   Image3->setPixmap(bar);
   memo4->move((w - memo4->width()) / 2, below + 20);
+  coverNotice_->move((w - coverNotice_->width()) / 2, below + 70);
   memo5->move((w - memo5->width()) / 2, top >= 180 ? top - 70 : 110);
   Memo7->move((w - Memo7->width()) / 2, top >= 180 ? top - 130 : 50);
   Label10->move((w - Label10->width()) / 2, h - 35);
@@ -244,6 +245,11 @@ void TForm1::LayOutCover() {
   Label10->setVisible(!low);
   Memo7->setVisible(!low);
   if (low) memo5->move(memo5->x(), (top - 20) / 2);
+}
+
+void TForm1::SetCoverNotice(const QString& text) {
+  coverNotice_->setText(text);
+  coverNotice_->setVisible(!text.isEmpty());
 }
 
 void TForm1::ShowProgress(int i, int n, const QString& text) {

@@ -106,6 +106,7 @@ void TForm1::Timer2Timer() {
     }
     if (closing_ || loading_ || !raceReady_) return;
     pnlSPLITE->hide();
+    SetCoverNotice(QString());
     p.SplashDone = true;
     if (elapsed < 5000 && r.EditMode == 1) CheckBox1->setChecked(false);
   }

@@ -13,6 +13,7 @@
 #include "output/kml.h"
 #include "output/report.h"
 #include "race/text.h"
+#include "session/data_folder.h"
 #include "session/loader.h"
 #include "session/session.h"
 
@@ -24,10 +25,10 @@ constexpr int kExitConversion = 3;
 constexpr int kExitUsage = 64;
 
 const char* kUsage =
-    "Usage: keelway-cli summary      [--root DIR] [--race FILE] [--json]\n"
-    "       keelway-cli report       [--root DIR] [--race FILE] [--out PATH]\n"
-    "       keelway-cli kml-race     [--root DIR] [--race FILE] [--out PATH]\n"
-    "       keelway-cli kml-snapshot --at SECONDS [--root DIR] [--race FILE] [--out PATH]\n"
+    "Usage: keelway-cli summary      [--data DIR] [--race FILE] [--json]\n"
+    "       keelway-cli report       [--data DIR] [--race FILE] [--out PATH]\n"
+    "       keelway-cli kml-race     [--data DIR] [--race FILE] [--out PATH]\n"
+    "       keelway-cli kml-snapshot --at SECONDS [--data DIR] [--race FILE] [--out PATH]\n"
     "\n"
     "Loads a race as keelway does, then:\n"
     "  summary       prints caption, times, boats, the boats dropped and why, the course and\n"
@@ -40,7 +41,10 @@ const char* kUsage =
     "  kml-snapshot  writes the boats at race clock SECONDS (from the gun) as KML (default:\n"
     "                KeelwayMap4.kml in the documents folder)\n"
     "\n"
-    "  --root DIR    the data folder (raceadmin/, gpsdat/ ...); default: the program's folder\n"
+    "  --data DIR    the data folder (raceadmin/, gpsdat/ ...); --root is the same. Default:\n"
+    "                the program's folder in a build tree; for an installed program\n"
+    "                $XDG_DATA_HOME/keelway (~/.local/share/keelway), filled with the demo\n"
+    "                races on the first run\n"
     "  --race FILE   a race file in raceadmin/ (or a path); default: as the window chooses\n"
     "  --out PATH    the file to write\n"
     "  --json        (summary) print one JSON document instead of text\n"
@@ -79,16 +83,16 @@ int main(int argc, char** argv) {
   if (args.isEmpty() || !kCommands.contains(args.first()))
     return Usage(args.isEmpty() ? QStringLiteral("no command") : "unknown command " + args.first());
   const QString command = args.first();
-  QString root = QCoreApplication::applicationDirPath();
+  QString root;
   QString race, out, at;
   bool json = false;
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
-    QString* value = a == QStringLiteral("--root")   ? &root
-                     : a == QStringLiteral("--race") ? &race
-                     : a == QStringLiteral("--out")  ? &out
-                     : a == QStringLiteral("--at")   ? &at
-                                                     : nullptr;
+    QString* value = a == QStringLiteral("--root") || a == QStringLiteral("--data") ? &root
+                     : a == QStringLiteral("--race")                                ? &race
+                     : a == QStringLiteral("--out")                                 ? &out
+                     : a == QStringLiteral("--at")                                  ? &at
+                                                                                    : nullptr;
     if (a == QStringLiteral("--json") && command == QStringLiteral("summary")) {
       json = true;
     } else if (value && i + 1 < args.size() && (value != &out || command != "summary") &&
@@ -105,8 +109,12 @@ int main(int argc, char** argv) {
     if (!ok) return Usage(QStringLiteral("kml-snapshot needs --at SECONDS"));
   }
 
+  const kw::DataFolderChoice data =
+      kw::ChooseDataFolder(root, QCoreApplication::applicationDirPath(), kw::UserDataHome());
+  if (!data.notice.isEmpty()) std::fprintf(stderr, "%s\n", data.notice.toLocal8Bit().constData());
+  if (!data.error.isEmpty()) std::fprintf(stderr, "%s\n", data.error.toLocal8Bit().constData());
   kw::RaceSession s;
-  s.race.ProgramFolder = QDir(root).absolutePath() + '/';
+  s.race.ProgramFolder = data.folder;
   const QString listNotice = kw::BuildRaceList(s.race);
   if (!listNotice.isEmpty()) std::fprintf(stderr, "%s\n", listNotice.toLocal8Bit().constData());
   kw::ChooseRaceFile(s.race);
