@@ -61,6 +61,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 void TForm1::mouseMoveEvent(QMouseEvent* e) {
   // Leaving the time bar straight onto the map ends its hint and its hold on the date-time.
   if (overTimeBar_) pnlTimeBarMouseMove();
+  // The big wind arrow shows while the pointer is over the left three quarters of the map.
+  rs_.ShowWindArrow = e->position().x() < session_.view.MapWidth * 3 / 4.0 &&
+                      e->position().y() < session_.view.MapHeight;
   QWidget::mouseMoveEvent(e);
 }
 

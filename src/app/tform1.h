@@ -57,6 +57,12 @@ class TForm1 : public QWidget {
   void ScrollBar3Change();
   void Button4Click();
 
+  // View controls and the still map.
+  void CheckBox1Click();
+  void RadioNClick();
+  void RadioWClick();
+  void FormMouseWheel(bool up);
+
   // Time bar mouse handling; y is the row on TimeBar or BackTimeBar.
   void TimeBarMouseDown(Qt::MouseButton button, int y);
   void TimeBarMouseMove(int y);
@@ -91,6 +97,7 @@ class TForm1 : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void closeEvent(QCloseEvent*) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,6 +119,15 @@ class TForm1 : public QWidget {
   void GeneralError(const QString& text);
 
   void SetUpView();
+  // The overview, the compass card and the wind strip for the loaded race and orientation.
+  void RebuildViewPictures();
+  void DrawOverview();
+  // The still map's background and highlight, shown at once (only on the still map page).
+  void BuildStillMap();
+  void SetTraceMode();
+  void SetNorthUp(int northUp);
+  // After a frame: the overview's boat markers, its view rectangle, the wind direction.
+  void PlaceOverviewMarkers();
   void BuildFocusLists();
   void FreeRaceControls();
   void ResizeBitmaps(int width, int height);
@@ -175,6 +191,10 @@ class TForm1 : public QWidget {
   QLabel* Memo1 = nullptr;
   QLabel* imgLOGO = nullptr;
   QLabel* Memo14 = nullptr;
+  QFrame* Shape1 = nullptr;  // the main map's view on the overview: top, left, bottom, right
+  QFrame* Shape2 = nullptr;
+  QFrame* Shape3 = nullptr;
+  QFrame* Shape4 = nullptr;
   std::vector<QWidget*> boatMarkers_;  // [boat], 0 unused
 
   // Boat list.

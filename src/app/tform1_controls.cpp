@@ -63,6 +63,14 @@ void TForm1::BuildControls() {
   Memo1->setGeometry(3, 176, 170, 18);
   imgLOGO = MakePicture(pnlLOGO, "imgLOGO");
   imgLOGO->move(180, 3);
+  for (auto [slot, name] :
+       {std::pair{&TForm1::Shape1, "Shape1"}, std::pair{&TForm1::Shape2, "Shape2"},
+        std::pair{&TForm1::Shape3, "Shape3"}, std::pair{&TForm1::Shape4, "Shape4"}}) {
+    QFrame* edge = this->*slot = Make<QFrame>(pnlLOGO, name);
+    SetColours(edge, Qt::white, Qt::white);
+    edge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    edge->resize(0, 0);
+  }
   Memo14 = Make<QLabel>(pnlLOGO, "Memo14");
   Memo14->setGeometry(180, imgLOGO->geometry().bottom() + 9, 80, 16);
 
@@ -240,7 +248,7 @@ void TForm1::BuildControlPanel() {
   } switches[] = {
       {&TForm1::chkAutoNext, "chkAutoNext", "AutoNext", false, nullptr},
       {&TForm1::CheckBox1, "CheckBox1", "Auto Trace", true, &RenderState::AutoTrace},
-      {&TForm1::chkLL, "chkLL", "Lay Line", false, nullptr},
+      {&TForm1::chkLL, "chkLL", "Lay Line", false, &RenderState::LayLines},
       {&TForm1::ChkRefLine, "ChkRefLine", "Comp Line", false, &RenderState::CompLine},
       {&TForm1::CheckBox2, "CheckBox2", "Show Name", true, nullptr},
       {&TForm1::ChkBigBoat, "ChkBigBoat", "Big Boat", false, &RenderState::BigBoat},
@@ -252,6 +260,9 @@ void TForm1::BuildControlPanel() {
     if (s.flag)
       connect(box, &QCheckBox::toggled, this, [this, flag = s.flag](bool on) { rs_.*flag = on; });
   }
+  connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+  connect(RadioN, &QRadioButton::clicked, this, &TForm1::RadioNClick);
+  connect(RadioW, &QRadioButton::clicked, this, &TForm1::RadioWClick);
   connect(chkAutoNext, &QCheckBox::toggled, this,
           [this](bool on) { session_.play.AutoNext = on ? 1 : 0; });
 

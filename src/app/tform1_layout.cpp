@@ -29,6 +29,7 @@ void TForm1::LayoutWindow() {
   in.currentMapWidth = v.MapWidth;
   in.currentMapHeight = v.MapHeight;
   const WindowLayout lay = ComputeWindowLayout(in);
+  rs_.WindowHeight = height();
   classPanelFits_ = lay.ClassPanelFits;
   Memo14->setText(QStringLiteral("%1x%2").arg(width()).arg(height()));
   pnlSPLITE->setGeometry(lay.pnlSPLITE);
@@ -48,6 +49,7 @@ void TForm1::LayoutWindow() {
     v.MapHeight = lay.MapHeight;
     ResizeBitmaps(v.MapWidth, v.MapHeight);
     DrawTimeBar();
+    BuildStillMap();
     btnStopWatch->setGeometry(lay.btnStopWatch);
     Memo8->setGeometry(lay.Memo8);
     if (r.HasHandicap) pnlCT->setGeometry(lay.pnlCT);

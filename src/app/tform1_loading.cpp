@@ -167,6 +167,7 @@ class TForm1::Hooks : public LoadHooks {
     p.PreStartSpeedPosition = SpeedToPosition(static_cast<float>(r.PreStartSpeed));
     f_.SetSpeedBar(SpeedToPosition(static_cast<float>(p.PlaySpeed)));
     f_.LayoutWindow();
+    f_.RebuildViewPictures();
   }
 
   void Started() override {

@@ -150,8 +150,7 @@ bool TForm1::DrawFrame() {
   RenderState frameState = rs_;
   if (CheckBox2->isChecked() && frameState.LabelLevel == 0) frameState.LabelLevel = 1;
   const SceneResult res = DrawScene(s, frameState, mapBitmap_, s.play.RaceClock);
-  rs_.SmoothedWindDirection = frameState.SmoothedWindDirection;
-  rs_.WindDirectionNow = frameState.WindDirectionNow;
+  rs_.Wind = frameState.Wind;
   s.play.BoatsOnScreen = res.BoatsOnScreen;
   s.play.BoatsWithPosition = s.frame.BoatsWithPosition;
   TimePointer->move(timeBar_.pointerLeft, res.TimePointerTop);
@@ -161,6 +160,7 @@ bool TForm1::DrawFrame() {
     for (QCheckBox* box : classBoxes_)
       if (box) box->setChecked(true);
   }
+  if (!res.RaceEnded) PlaceOverviewMarkers();
   Memo13->setVisible(res.Memo13Visible);
   if (res.Memo13Visible) Memo13->setText(res.Memo13Text);
   CopyMapToForm();
@@ -310,11 +310,12 @@ void TForm1::ScrollBar3Change() {
   rs_.SeaBrightness = p;
   rs_.SeaColor = SeaColorFor(p);
   rs_.GridColor = GridColorFor(p);
-  // The still map is rebuilt with the overlays that draw it; until then a stopped replay is
-  // redrawn at once.
+  // The still map's sea is its background's: rebuild it, then the frame over it.
   if (session_.play.Page == 1 && session_.view.TraceMode == 0 && !Timer1->isActive() &&
-      PrepareFrame())
-    DrawFrame();
+      raceReady_) {
+    BuildStillMap();
+    if (PrepareFrame()) DrawFrame();
+  }
 }
 
 void TForm1::Button4Click() {

@@ -115,6 +115,8 @@ void TForm1::TimeBarMouseUp(Qt::MouseButton button, int y) {
       p.RepeatActive = 0;
     }
     DrawTimeBar();
+    // The still map's tracks follow the repeat span.
+    BuildStillMap();
   }
   p.DragStartY = -1;
 }

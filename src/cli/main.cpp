@@ -1,14 +1,19 @@
 // keelway-cli: the headless companion. Loads a race with the same loading sequence as the
 // window and prints what it found, for race officers processing races in batch.
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "analysis/boat_state.h"
+#include "cli/snapshot.h"
 #include "cli/summary.h"
 #include "output/kml.h"
 #include "output/report.h"
@@ -29,6 +34,8 @@ const char* kUsage =
     "       keelway-cli report       [--data DIR] [--race FILE] [--out PATH]\n"
     "       keelway-cli kml-race     [--data DIR] [--race FILE] [--out PATH]\n"
     "       keelway-cli kml-snapshot --at SECONDS [--data DIR] [--race FILE] [--out PATH]\n"
+    "       keelway-cli snapshot     --at SECONDS [--data DIR] [--race FILE] [--out PNG]\n"
+    "                                [--size WxH] [--north-up | --wind-up] [--still]\n"
     "\n"
     "Loads a race as keelway does, then:\n"
     "  summary       prints caption, times, boats, the boats dropped and why, the course and\n"
@@ -40,6 +47,10 @@ const char* kUsage =
     "                folder)\n"
     "  kml-snapshot  writes the boats at race clock SECONDS (from the gun) as KML (default:\n"
     "                KeelwayMap4.kml in the documents folder)\n"
+    "  snapshot      draws the map at race clock SECONDS as the window shows it, with every\n"
+    "                overlay, into a PNG (default: snapshot.png in the documents folder);\n"
+    "                --size (default 1000x1000), --north-up or --wind-up (default: as the race\n"
+    "                file says), --still for the still map with the whole course\n"
     "\n"
     "  --data DIR    the data folder (raceadmin/, gpsdat/ ...); --root is the same. Default:\n"
     "                the program's folder in a build tree; for an installed program\n"
@@ -72,41 +83,71 @@ int Usage(const QString& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // Pictures need fonts, and fonts need the GUI application; headless, on the offscreen
+  // platform.
+  std::unique_ptr<QCoreApplication> app;
+  if (argc > 1 && std::strcmp(argv[1], "snapshot") == 0) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  } else {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  }
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
   if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  static const QStringList kCommands = {"summary", "report", "kml-race", "kml-snapshot"};
+  static const QStringList kCommands = {"summary", "report", "kml-race", "kml-snapshot",
+                                        "snapshot"};
   if (args.isEmpty() || !kCommands.contains(args.first()))
     return Usage(args.isEmpty() ? QStringLiteral("no command") : "unknown command " + args.first());
   const QString command = args.first();
   QString root;
-  QString race, out, at;
+  QString race, out, at, size;
   bool json = false;
+  kw::SnapshotOptions shot;
+  const bool snapshot = command == QStringLiteral("snapshot");
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     QString* value = a == QStringLiteral("--root") || a == QStringLiteral("--data") ? &root
                      : a == QStringLiteral("--race")                                ? &race
                      : a == QStringLiteral("--out")                                 ? &out
                      : a == QStringLiteral("--at")                                  ? &at
+                     : a == QStringLiteral("--size") && snapshot                    ? &size
                                                                                     : nullptr;
     if (a == QStringLiteral("--json") && command == QStringLiteral("summary")) {
       json = true;
+    } else if (snapshot &&
+               (a == QStringLiteral("--north-up") || a == QStringLiteral("--wind-up"))) {
+      shot.northUp = a == QStringLiteral("--north-up") ? 1 : 0;
+    } else if (snapshot && a == QStringLiteral("--still")) {
+      shot.still = true;
     } else if (value && i + 1 < args.size() && (value != &out || command != "summary") &&
-               (value != &at || command == "kml-snapshot")) {
+               (value != &at || command == "kml-snapshot" || snapshot)) {
       *value = args[++i];
     } else {
       return Usage("unknown option " + a);
     }
   }
   double atSeconds = 0;
-  if (command == QStringLiteral("kml-snapshot")) {
+  if (command == QStringLiteral("kml-snapshot") || snapshot) {
     bool ok = false;
     atSeconds = at.toDouble(&ok);
-    if (!ok) return Usage(QStringLiteral("kml-snapshot needs --at SECONDS"));
+    if (!ok) return Usage(command + QStringLiteral(" needs --at SECONDS"));
+    shot.at = atSeconds;
+  }
+  if (!size.isEmpty()) {
+    const QStringList wh = size.split(QLatin1Char('x'));
+    bool okW = false, okH = false;
+    if (wh.size() == 2) {
+      shot.width = wh[0].toInt(&okW);
+      shot.height = wh[1].toInt(&okH);
+    }
+    // Big enough for the compass, the clock and the strip; small enough to allocate.
+    if (!okW || !okH || shot.width < 200 || shot.height < 200 || shot.width > 10000 ||
+        shot.height > 10000)
+      return Usage(QStringLiteral("--size wants WxH, each 200 to 10000 pixels"));
   }
 
   const kw::DataFolderChoice data =
@@ -115,6 +156,11 @@ int main(int argc, char** argv) {
   if (!data.error.isEmpty()) std::fprintf(stderr, "%s\n", data.error.toLocal8Bit().constData());
   kw::RaceSession s;
   s.race.ProgramFolder = data.folder;
+  if (snapshot) {
+    // The still map's scale comes from the map size at load.
+    s.view.MapWidth = shot.width;
+    s.view.MapHeight = shot.height;
+  }
   const QString listNotice = kw::BuildRaceList(s.race);
   if (!listNotice.isEmpty()) std::fprintf(stderr, "%s\n", listNotice.toLocal8Bit().constData());
   kw::ChooseRaceFile(s.race);
@@ -152,11 +198,19 @@ int main(int argc, char** argv) {
   if (out.isEmpty()) QDir().mkpath(docs);
   const char* defaultName = command == QStringLiteral("report")     ? "NoName.csv"
                             : command == QStringLiteral("kml-race") ? kw::kKmlRaceFileName
+                            : snapshot                              ? "snapshot.png"
                                                                     : kw::kKmlSnapshotFileName;
   const QString path = out.isEmpty() ? docs + '/' + QString::fromLatin1(defaultName)
                                      : QFileInfo(out).absoluteFilePath();
   kw::WriteResult w;
-  if (command == QStringLiteral("report")) {
+  if (snapshot) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    kw::RenderSnapshot(s, shot).save(&buffer, "PNG");
+    w = kw::WriteWholeFile(path,
+                           std::string_view(png.constData(), static_cast<size_t>(png.size())));
+  } else if (command == QStringLiteral("report")) {
     w = kw::WriteReport(s.race, s.passing, path);
     if (!w.ok) std::fprintf(stderr, "%s\n", kw::ReportLockedText().toLocal8Bit().constData());
   } else {

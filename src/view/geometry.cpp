@@ -32,6 +32,19 @@ Point2 ToScreen(const RaceData& race, const ViewState& v, double lat, double lon
   return {v.MapWidth / 2.0 + r.x, v.MapHeight / 2.0 + r.y};
 }
 
+ScreenProjector::ScreenProjector(const RaceData& race, const ViewState& v)
+    : lat0_(v.ViewCentreLat),
+      lon0_(v.ViewCentreLon),
+      scaleLat_(v.ScaleLat),
+      scaleLon_(v.ScaleLon),
+      cx_(v.MapWidth / 2.0),
+      cy_(v.MapHeight / 2.0) {
+  if (race.NorthUp != 1) {
+    c_ = std::cos(-race.WindwardBearing * kDeg);
+    s_ = std::sin(-race.WindwardBearing * kDeg);
+  }
+}
+
 LatLon ToLatLon(const RaceData& race, const ViewState& v, double x, double y) {
   const Point2 r =
       RotateView(race, x - v.MapWidth / 2.0, y - v.MapHeight / 2.0, race.WindwardBearing * kDeg);
@@ -90,6 +103,7 @@ void ComputeRaceExtent(const RaceData& race, const PassingResults* passing, View
     }
   }
   // No sample inside the replay window: the whole tracks, else the course, else the origin.
+  const bool noneInWindow = latMax < latMin;
   if (latMax < latMin) {
     for (int b = 1; b <= race.BoatCount; ++b)
       for (int i = 1; i <= race.BoatSampleCount[b]; ++i)
@@ -110,9 +124,14 @@ void ComputeRaceExtent(const RaceData& race, const PassingResults* passing, View
   v.RaceCentreLat = (latMax + latMin) / 2;
   v.RaceCentreLon = (lonMax + lonMin) / 2;
   v.CosCentreLat = std::cos(v.RaceCentreLat / 60.0 * kDeg);
-  // A single point (one sample, or one mark) still gets a map of some size.
-  v.RaceLatSpan = std::max((latMax - latMin) * 1.2, kMinLatSpan);
-  v.RaceLonSpan = std::max((lonMax - lonMin) * 1.2, kMinLonSpan);
+  v.RaceLatSpan = (latMax - latMin) * 1.2;
+  v.RaceLonSpan = (lonMax - lonMin) * 1.2;
+  // A degenerate extent (a single point, or none inside the window) still gets a map of some
+  // size; a real race, however small, keeps its own spans.
+  if (noneInWindow || (latMax == latMin && lonMax == lonMin)) {
+    v.RaceLatSpan = std::max(v.RaceLatSpan, kMinLatSpan);
+    v.RaceLonSpan = std::max(v.RaceLonSpan, kMinLonSpan);
+  }
   v.RaceDiagonal = static_cast<float>(
       std::sqrt(v.RaceLatSpan * v.RaceLatSpan + 0.64 * v.RaceLonSpan * v.RaceLonSpan));
   if (v.RaceLonSpan * v.CosCentreLat >= v.RaceLatSpan) {

@@ -19,6 +19,19 @@ struct Point2 {
 // Turns (x, y) by `angle` radians unless the map is north-up.
 Point2 RotateView(const RaceData& race, double x, double y, double angle);
 Point2 ToScreen(const RaceData& race, const ViewState& v, double lat, double lon);
+
+// ToScreen for many positions: the turn's sine and cosine are taken once.
+class ScreenProjector {
+ public:
+  ScreenProjector(const RaceData& race, const ViewState& v);
+  Point2 operator()(double lat, double lon) const {
+    const double dx = (lon - lon0_) * scaleLon_, dy = (lat0_ - lat) * scaleLat_;
+    return {cx_ + dx * c_ - dy * s_, cy_ + dx * s_ + dy * c_};
+  }
+
+ private:
+  double lat0_, lon0_, scaleLat_, scaleLon_, cx_, cy_, c_ = 1, s_ = 0;
+};
 LatLon ToLatLon(const RaceData& race, const ViewState& v, double x, double y);
 Point2 ToOverview(const RaceData& race, const ViewState& v, double lat, double lon);
 

@@ -2,6 +2,9 @@
 // position, check boxes, boat list) sets them; the renderer never changes them.
 #pragma once
 
+#include <QImage>
+
+#include "analysis/wind_now.h"
 #include "race/model.h"
 
 namespace kw {
@@ -27,10 +30,17 @@ struct RenderState {
   // Mean speeds of the fleet on each point of sailing; a boat faster than its mean gets a red
   // wake while SpeedWakes is on.
   double MeanUpwindSpeed = 0, MeanDownwindSpeed = 0;
-  // True wind direction at the frame's time and its smoothed value, degrees.
-  double WindDirectionNow = 0;
-  double SmoothedWindDirection = 0;
+  // The wind at the frame's time and its smoothing, kept from frame to frame and across races.
+  WindState Wind;
+  bool ShowWindArrow = false;  // pointer over the left three quarters of the map
+  bool LayLines = false;       // "Lay Line"
+  bool OverTimeBar = false;    // the time bar moves the overview markers itself
   int TimeBarHeight = 0;
+  int WindowHeight = 0;  // the main window's height, which sets the grid spacing
+  // Pictures built when a race loads or the view turns, copied onto every frame: the compass
+  // card (compasst), the wind strip (Image10) with the top of its panel, and the overview.
+  QImage CompassCard, WindStrip, Overview;
+  int WindStripTop = 0;
 };
 
 }  // namespace kw

@@ -12,14 +12,20 @@
 #include "analysis/boat_state.h"
 #include "analysis/frame_state.h"
 #include "analysis/mark_passing.h"
+#include "analysis/playback.h"
 #include "analysis/playback_state.h"
+#include "analysis/wind_now.h"
 #include "race/model.h"
 #include "race/numbers.h"
 #include "race/text.h"
+#include "view/chart_overlays.h"
 #include "view/geometry.h"
+#include "view/overview_map.h"
+#include "view/paint.h"
 #include "view/render_state.h"
 #include "view/time_bar.h"
 #include "view/view_state.h"
+#include "view/wind_overlays.h"
 
 namespace kw {
 
@@ -27,26 +33,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRad = kPi / 180.0;
-
-QColor ToQColor(Rgb c) {
-  return QColor(c.r, c.g, c.b);
-}
-
-// Fonts are sized in points on a 96-dpi screen, whatever resolution the image claims.
-void SetFontPoints(QPainter& p, int points) {
-  QFont f = p.font();
-  f.setPixelSize(RoundInt(points * 96.0 / 72.0));
-  p.setFont(f);
-}
-
-// Text with its top left corner at (x, y) on a filled background.
-void TextOut(QPainter& p, int x, int y, const QString& text, QColor fg, QColor bg) {
-  const QFontMetrics fm(p.font());
-  const QRect r(x, y, fm.horizontalAdvance(text), fm.height());
-  p.fillRect(r, bg);
-  p.setPen(fg);
-  p.drawText(r, Qt::AlignLeft | Qt::AlignTop, text);
-}
 
 QString Hundredths(double v) {
   return QString::fromStdString(ShortestReal(RoundHalfEven(v * 100) / 100));
@@ -72,10 +58,6 @@ double ViewTurn(const RaceData& race) {
   return race.NorthUp == 1 ? 0 : race.WindwardBearing;
 }
 
-QPoint Rounded(Point2 q) {
-  return {RoundInt(q.x), RoundInt(q.y)};
-}
-
 struct Frame {
   SceneParts s;
   RenderState& rs;
@@ -97,7 +79,7 @@ void DrawComparison(Frame& f) {
   v.RbFromLat = fb.BoatLatNow[b1], v.RbFromLon = fb.BoatLonNow[b1];
   v.RbToLat = fb.BoatLatNow[b2], v.RbToLon = fb.BoatLonNow[b2];
   RangeAndBearing(race, v);
-  double ang = v.RbBearingMag + race.MagneticVariation - f.rs.WindDirectionNow;
+  double ang = v.RbBearingMag + race.MagneticVariation - f.rs.Wind.TrueWindNow;
   if (ang >= 180) ang -= 180;
   if (ang < 0) ang += 180;
   const int along = std::abs(RoundInt(v.RbRange * std::cos(ang * kRad)));
@@ -144,7 +126,7 @@ void DrawWakesAndLabels(Frame& f) {
       for (int i = 1; i <= 3; ++i) f.p.fillRect(wake[i].x() - 1, wake[i].y() - 1, 3, 3, colour);
 
       if (rs.CompLine || rs.LabelLevel > 2) {
-        const double w = rs.SmoothedWindDirection - turn + race.MagneticVariation;
+        const double w = rs.Wind.SmoothWindDir - turn + race.MagneticVariation;
         const Point2 e1 = PolarOffset(v, w + 90), e2 = PolarOffset(v, w - 90);
         f.p.setPen(QPen(ToQColor(race.BoatColor[b]), 1));
         f.p.drawLine(Rounded({pos.x + e1.x, pos.y + e1.y}), Rounded({pos.x + e2.x, pos.y + e2.y}));
@@ -298,12 +280,39 @@ QString RaceTimeText(double clock) {
   return QStringLiteral("%1:%2:%3").arg(n / 3600).arg(n / 60 % 60, 2, 10, QLatin1Char('0')).arg(ss);
 }
 
-void UpdateWindAtTime(SceneParts, RenderState&, double) {}
-void DrawTraceOverlays(SceneParts, const RenderState&, QPainter&) {}
-void DrawOverviewMap(SceneParts, const RenderState&, QPainter&) {}
-void DrawCourseOverlays(SceneParts, const RenderState&, QPainter&) {}
-void DrawWindClockOverlays(SceneParts, const RenderState&, QPainter&) {}
-void DrawWindStreamer(SceneParts, const RenderState&, QPainter&, int, double, double, double) {}
+void UpdateWindAtTime(SceneParts s, RenderState& rs, double t) {
+  WindAt(s.race, t, rs.Wind);
+}
+
+void DrawTraceOverlays(SceneParts s, const RenderState& rs, QPainter& p) {
+  DrawLights(p, s.race, s.view, s.play, rs);
+  DrawGrid(p, s.race, s.view, rs);
+  DrawWindArrow(p, s.race, s.view, rs);
+}
+
+void DrawOverviewMap(SceneParts s, const RenderState& rs, QPainter& p) {
+  // The window moves the overview's markers and rectangle after the frame.
+  if (rs.SmallScreen) DrawOverviewCorner(p, s.race, s.view, s.play, s.frame, rs);
+}
+
+void DrawCourseOverlays(SceneParts s, const RenderState& rs, QPainter& p) {
+  DrawCoastline(p, s.race, s.view);
+  DrawScaleBar(p, s.view, rs);
+  DrawCourse(p, s.race, s.view, s.passing, rs);
+}
+
+void DrawWindClockOverlays(SceneParts s, const RenderState& rs, QPainter& p) {
+  // Drawn in every frame: the map under it was cleared, so skipping an unchanged time would
+  // leave a redraw of the same moment without its clock.
+  DrawClock(p, s.view, rs, TimeOfDay(s.view.StartSecondOfDay, s.play.RaceClock));
+  DrawCompassOnMap(p, s.race, rs);
+  DrawWindStripOnMap(p, s.race, s.play, rs);
+}
+
+void DrawWindStreamer(SceneParts s, const RenderState& rs, QPainter& p, int, double x, double y,
+                      double) {
+  DrawStreamer(p, s.race, rs, BoatPixels(s.view, s.race.DefaultBoatLength, rs.BigBoat), x, y);
+}
 
 SceneResult DrawScene(SceneParts s, RenderState& rs, QImage& map, double t) {
   SceneResult out;
@@ -314,7 +323,7 @@ SceneResult DrawScene(SceneParts s, RenderState& rs, QImage& map, double t) {
   // The speed ramp starts again at the gun.
   if (s.play.RaceClock < 0) s.play.SpeedRampStep = 0;
   UpdateWindAtTime(s, rs, t);
-  ComputeBoatState(race, t, rs.WindDirectionNow, fb);
+  ComputeBoatState(race, t, rs.Wind.TrueWindNow, fb);
   out.TimePointerTop = TimePointerTop(race, s.play.RaceClock, rs.TimeBarHeight);
 
   if (fb.BoatsWithPosition >= 1) {
@@ -327,7 +336,7 @@ SceneResult DrawScene(SceneParts s, RenderState& rs, QImage& map, double t) {
     if (anyPresent && !anyTicked) {
       for (int b = 1; b <= race.BoatCount; ++b) race.BoatShown[b] = 1;
       out.TickedAllBoats = true;
-      ComputeBoatState(race, t, rs.WindDirectionNow, fb);  // count the newly focused boats
+      ComputeBoatState(race, t, rs.Wind.TrueWindNow, fb);  // count the newly focused boats
     }
   }
 

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -125,4 +126,32 @@ TEST(Cli, ReportAndKmlDocumentsOfTheDemo) {
   EXPECT_TRUE(locked.err.contains("Excell is already open\nClose present Excell and try again."));
   EXPECT_EQ(Cli({"kml-snapshot", "--root", demo}).status, 64);  // --at is required
   EXPECT_EQ(Cli({"summary", "--at", "5"}).status, 64);
+}
+
+// A snapshot of the demo race as a PNG of the size asked for; the still map holds every mark.
+TEST(Cli, SnapshotDrawsTheMapIntoAPng) {
+  const QString demo = kwtest::DemoDir();
+  if (!QFileInfo::exists(demo + "raceadmin/racefile.st")) GTEST_SKIP() << "no demo";
+  QTemporaryDir out;
+  const QString trace = out.path() + "/trace.png", still = out.path() + "/still.png";
+  CliRun r = Cli({"snapshot", "--at", "600", "--root", demo, "--out", trace, "--size", "640x480"});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(QImage(trace).size(), QSize(640, 480));
+  r = Cli({"snapshot", "--at", "600", "--root", demo, "--out", still, "--still", "--north-up"});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  const QImage map(still);
+  ASSERT_EQ(map.size(), QSize(1000, 1000));
+  int yellow = 0;
+  for (int y = 0; y < map.height(); ++y)
+    for (int x = 0; x < map.width(); ++x) yellow += map.pixel(x, y) == qRgb(255, 255, 0);
+  EXPECT_GT(yellow, 5 * 40);  // five mark and line-end discs at least, and the lines
+
+  for (const QStringList& bad :
+       {QStringList{"snapshot", "--root", demo},  // --at is required
+        QStringList{"snapshot", "--at", "1", "--root", demo, "--size", "10x10"},
+        QStringList{"snapshot", "--at", "1", "--root", demo, "--size", "wide"}})
+    EXPECT_EQ(Cli(bad).status, 64) << bad.join(' ').toStdString();
+  EXPECT_EQ(
+      Cli({"snapshot", "--at", "1", "--root", demo, "--out", out.path() + "/no/dir/x.png"}).status,
+      1);
 }

@@ -178,7 +178,7 @@ TEST(RenderComparison, YellowLineOnlyForExactlyTwoFocusedBoats) {
   Scene sc(3);
   sc.s.race.BoatShown[3] = 0;
   sc.rs.LabelLevel = 3;
-  sc.rs.WindDirectionNow = sc.rs.SmoothedWindDirection = 90;  // cross-wind lines run vertically
+  sc.s.race.WindDirection = 90;  // cross-wind lines run vertically
   sc.Draw(5);
   // Between boat 1's hull (200, 140) and its label, on the way to boat 2 (280, 140).
   EXPECT_EQ(sc.At(205, 140), QColor(255, 255, 0));
@@ -231,12 +231,12 @@ std::pair<int, int> WhiteBesideBoat(const QImage& map) {
 TEST(RenderSail, SwingsAwayFromTheWind) {
   Scene sc(1);
   sc.rs.ShowSails = true;
-  sc.rs.WindDirectionNow = 90;  // wind on the starboard beam
+  sc.s.race.WindDirection = 90;  // wind on the starboard beam
   sc.Draw(5);
   auto [left, right] = WhiteBesideBoat(sc.map);
   EXPECT_GT(left, 0);
   EXPECT_EQ(right, 0);
-  sc.rs.WindDirectionNow = 270;
+  sc.s.race.WindDirection = 270;
   sc.Draw(5);
   std::tie(left, right) = WhiteBesideBoat(sc.map);
   EXPECT_EQ(left, 0);
