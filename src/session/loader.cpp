@@ -170,9 +170,7 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
 }
 
 // Steps owned by later parts of the program. Each keeps its place in the sequence.
-void BuildOverviewMap(RaceSession&) {}
 void PrepareRankings(RaceSession&) {}
-void BuildWindStrip(RaceSession&) {}
 void DrawGraphs(RaceSession&) {}
 
 LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
@@ -241,7 +239,6 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
     out.error = *coastError;
     return out;
   }
-  BuildOverviewMap(s);
   DeriveSpeedAndCourse(r, s.view.CosCentreLat);
   hooks.Beep();
   PrepareRankings(s);
@@ -254,7 +251,6 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   if (r.PreStartSpeed == 0) r.PreStartSpeed = r.RaceSpeed;
   s.play.PlaySpeed = r.PreStartSpeed;
   s.play.HasWindFile = r.WindFileName.empty() ? 0 : 1;
-  if (s.play.HasWindFile) BuildWindStrip(s);
   hooks.PanelLayout();
   DrawGraphs(s);
   s.play.RaceClock = r.ClockFirst;

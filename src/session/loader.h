@@ -76,9 +76,7 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks);
 LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks);
 
 // Steps that later parts of the program fill in; each runs at its place in LoadRace.
-void BuildOverviewMap(RaceSession& s);
 void PrepareRankings(RaceSession& s);
-void BuildWindStrip(RaceSession& s);
 void DrawGraphs(RaceSession& s);
 
 }  // namespace kw
