@@ -64,6 +64,8 @@ void TForm1::mouseMoveEvent(QMouseEvent* e) {
   // The big wind arrow shows while the pointer is over the left three quarters of the map.
   rs_.ShowWindArrow = e->position().x() < session_.view.MapWidth * 3 / 4.0 &&
                       e->position().y() < session_.view.MapHeight;
+  // Over the compass card every boat shows where the wind comes from.
+  rs_.ShowWindTicks = e->position().x() < 100 && e->position().y() < 100;
   QWidget::mouseMoveEvent(e);
 }
 
