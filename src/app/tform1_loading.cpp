@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <algorithm>
@@ -178,6 +179,15 @@ class TForm1::Hooks : public LoadHooks {
     f_.RadioW->setChecked(r.NorthUp < 1);
     f_.RadioN->setChecked(r.NorthUp >= 1);
     if (r.EditMode == 0) f_.CheckBox2->setChecked(true);
+    // The load follows the boats again: "Auto Trace" says so too, or the next frames would
+    // centre the moving map on the still map's centre of the race before.
+    if (f_.session_.view.TraceMode == 1 && !f_.CheckBox1->isChecked()) {
+      const QSignalBlocker quiet(f_.CheckBox1);
+      f_.CheckBox1->setChecked(true);
+      f_.rs_.AutoTrace = true;
+      f_.ResetPlayButtons();
+      f_.up_t->show();
+    }
     f_.raceReady_ = true;
   }
 

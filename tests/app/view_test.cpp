@@ -66,6 +66,14 @@ TEST(ViewControls, AutoTraceSwitchesToTheStillMapAndBack) {
   d.child<QCheckBox>("CheckBox1")->setChecked(true);
   EXPECT_EQ(v.TraceMode, 1);
   EXPECT_TRUE(d.form.findChild<QTimer*>("Timer1")->isActive());
+
+  // A race loaded while the still map is shown follows its boats, and "Auto Trace" says so.
+  d.child<QCheckBox>("CheckBox1")->setChecked(false);
+  d.form.LoadRace();
+  ASSERT_TRUE(d.form.raceReady());
+  EXPECT_EQ(v.TraceMode, 1);
+  EXPECT_TRUE(d.child<QCheckBox>("CheckBox1")->isChecked());
+  EXPECT_TRUE(d.form.renderState().AutoTrace);
 }
 
 TEST(ViewControls, OrientationTurnsTheOverviewAndTheWheelZoomsOut) {
