@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "analysis/mark_passing.h"
 #include "analysis/playback_state.h"
@@ -73,21 +74,39 @@ void DrawLights(QPainter& p, const RaceData& race, const ViewState& v, const Pla
                 const RenderState& rs) {
   const double z = v.TraceZoomOut;
   SetFontPoints(p, 9);
+  struct Ring {
+    Point2 at;
+    int radius = -1;  // -1: no ring this frame
+  };
+  std::vector<Ring> rings(static_cast<size_t>(race.LightCount) + 1);
+  // The lights are the first thing a trace frame draws on its bare sea, so a ring whose disc
+  // holds the whole map leaves bare sea behind it: nothing before it can show, and the many
+  // rings of a night over a wide bay cost one map-sized fill each if drawn anyway.
+  int covering = 0;  // the last light whose ring holds the whole map
   for (int i = 1; i <= race.LightCount; ++i) {
     const double lat = race.LightLat[i], lon = race.LightLon[i];
-    const Point2 q = ToScreen(race, v, lat, lon);
+    rings[i].at = ToScreen(race, v, lat, lon);
     const bool lit = i < static_cast<int>(play.LightState.size()) && play.LightState[i] > 0;
     if (play.Night && lit && v.ViewBottomLat - 5 * z < lat && lat < v.ViewTopLat + 5 * z &&
         v.ViewLeftLon - 6 * z < lon && lon < v.ViewRightLon + 6 * z) {
-      const unsigned pen = i < static_cast<int>(play.LightPen.size()) ? play.LightPen[i] : 0xFFFFFF;
-      const int r = RoundInt(race.LightSize[i] / 2 * v.ScaleLat * play.LightPhaseSeconds);
-      Disc(p, Rounded(q), r, QColor::fromRgb(pen), ToQColor(rs.SeaColor));
+      rings[i].radius = RoundInt(race.LightSize[i] / 2 * v.ScaleLat * play.LightPhaseSeconds);
+      const QPoint c = Rounded(rings[i].at);
+      const double r = rings[i].radius, w = v.MapWidth + 1.0, h = v.MapHeight + 1.0;
+      const double dx = std::max(c.x() + 1.0, w - c.x()), dy = std::max(c.y() + 1.0, h - c.y());
+      if (dx * dx + dy * dy < r * r) covering = i;
     }
-    const QPoint c = Rounded(q);
+  }
+  for (int i = std::max(1, covering); i <= race.LightCount; ++i) {
+    const Ring& ring = rings[i];
+    if (ring.radius >= 0 && i != covering) {
+      const unsigned pen = i < static_cast<int>(play.LightPen.size()) ? play.LightPen[i] : 0xFFFFFF;
+      Disc(p, Rounded(ring.at), ring.radius, QColor::fromRgb(pen), ToQColor(rs.SeaColor));
+    }
+    const QPoint c = Rounded(ring.at);
     if (c.x() > 0 && c.x() < v.MapWidth && c.y() > 0 && c.y() < v.MapHeight) {
       Disc(p, c, 3, kRed, kYellow);
       if (rs.LabelLevel > 1)
-        PlainText(p, RoundInt(q.x + 10), RoundInt(q.y - 5),
+        PlainText(p, RoundInt(ring.at.x + 10), RoundInt(ring.at.y - 5),
                   QString::fromStdString(race.LightName[i]), Qt::white);
     }
   }

@@ -203,6 +203,21 @@ TEST(ChartCourse, LightsShowAtNightWithARing) {
   const int x = std::lround(q.x), y = std::lround(q.y);
   EXPECT_EQ(c.At(x, y), kYellow);                 // the light's dot
   EXPECT_EQ(c.At(x + 10, y), QColor(255, 0, 0));  // its ring in the light's colour
+
+  // A later ring that holds the whole map leaves bare sea and its own dot only.
+  r.LightCount = 2;
+  r.LightLat.push_back(2100), r.LightLon.push_back(8400);
+  r.LightSize.push_back(100), r.LightName.push_back("Big"), r.LightColors.push_back("W");
+  c.s.play.LightState = {0, 1, 1};
+  c.s.play.LightPen = {0, 0xFF0000, 0xFFFFFF};
+  c.map.fill(QColor(0, 0, 128));
+  QPainter again(&c.map);
+  DrawLights(again, r, c.s.view, c.s.play, c.rs);
+  again.end();
+  EXPECT_EQ(c.At(x, y), QColor(0, 0, 128));
+  EXPECT_EQ(c.At(x + 10, y), QColor(0, 0, 128));
+  EXPECT_EQ(c.At(200, 150), kYellow);
+  EXPECT_EQ(c.At(0, 0), QColor(0, 0, 128));
 }
 
 TEST(ChartCompass, CardTurnsAndOverviewShowsTheTracks) {
