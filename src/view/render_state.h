@@ -1,5 +1,6 @@
 // Display switches and window state the map renderer reads on every frame. The window (pointer
-// position, check boxes, boat list) sets them; the renderer never changes them.
+// position, check boxes, boat list) sets them; the renderer changes only the wind state, which
+// it carries from frame to frame.
 #pragma once
 
 #include <QImage>
@@ -34,7 +35,6 @@ struct RenderState {
   WindState Wind;
   bool ShowWindArrow = false;  // pointer over the left three quarters of the map
   bool LayLines = false;       // "Lay Line"
-  bool OverTimeBar = false;    // the time bar moves the overview markers itself
   int TimeBarHeight = 0;
   int WindowHeight = 0;  // the main window's height, which sets the grid spacing
   // Pictures built when a race loads or the view turns, copied onto every frame: the compass
