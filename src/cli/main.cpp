@@ -8,13 +8,17 @@
 #include <QJsonDocument>
 #include <QStandardPaths>
 
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 #include "analysis/boat_state.h"
 #include "cli/snapshot.h"
 #include "cli/summary.h"
+#include "cli/video.h"
 #include "output/kml.h"
 #include "output/report.h"
 #include "race/text.h"
@@ -36,6 +40,9 @@ const char* kUsage =
     "       keelway-cli kml-snapshot --at SECONDS [--data DIR] [--race FILE] [--out PATH]\n"
     "       keelway-cli snapshot     --at SECONDS [--data DIR] [--race FILE] [--out PNG]\n"
     "                                [--size WxH] [--north-up | --wind-up] [--still]\n"
+    "       keelway-cli video        [--data DIR] [--race FILE] [--out MP4] [--from SECONDS]\n"
+    "                                [--to SECONDS] [--speed X] [--fps N] [--size WxH]\n"
+    "                                [--north-up | --wind-up] [--still]\n"
     "\n"
     "Loads a race as keelway does, then:\n"
     "  summary       prints caption, times, boats, the boats dropped and why, the course and\n"
@@ -51,6 +58,10 @@ const char* kUsage =
     "                overlay, into a PNG (default: snapshot.png in the documents folder);\n"
     "                --size (default 1000x1000), --north-up or --wind-up (default: as the race\n"
     "                file says), --still for the still map with the whole course\n"
+    "  video         replays the race into an H.264 MP4 (default: <race>.mp4 in the documents\n"
+    "                folder), from --from to --to (default: the whole replay) at X seconds\n"
+    "                of race per second of video (default 10), N frames a second (default\n"
+    "                25), 1280x720 unless --size; Ctrl-C stops with a playable file\n"
     "\n"
     "  --data DIR    the data folder (raceadmin/, gpsdat/ ...); --root is the same. Default:\n"
     "                the program's folder in a build tree; for an installed program\n"
@@ -73,6 +84,12 @@ class CliHooks : public kw::LoadHooks {
   }
 };
 
+// Ctrl-C during a video: finish the file with the frames made so far.
+volatile std::sig_atomic_t gStop = 0;
+extern "C" void StopVideo(int) {
+  gStop = 1;
+}
+
 int Usage(const QString& problem) {
   if (!problem.isEmpty())
     std::fprintf(stderr, "keelway-cli: %s\n", problem.toLocal8Bit().constData());
@@ -86,7 +103,7 @@ int main(int argc, char** argv) {
   // Pictures need fonts, and fonts need the GUI application; headless, on the offscreen
   // platform.
   std::unique_ptr<QCoreApplication> app;
-  if (argc > 1 && std::strcmp(argv[1], "snapshot") == 0) {
+  if (argc > 1 && (std::strcmp(argv[1], "snapshot") == 0 || std::strcmp(argv[1], "video") == 0)) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     app = std::make_unique<QGuiApplication>(argc, argv);
   } else {
@@ -98,30 +115,36 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  static const QStringList kCommands = {"summary", "report", "kml-race", "kml-snapshot",
-                                        "snapshot"};
+  static const QStringList kCommands = {"summary",      "report",   "kml-race",
+                                        "kml-snapshot", "snapshot", "video"};
   if (args.isEmpty() || !kCommands.contains(args.first()))
     return Usage(args.isEmpty() ? QStringLiteral("no command") : "unknown command " + args.first());
   const QString command = args.first();
   QString root;
-  QString race, out, at, size;
+  QString race, out, at, size, from, to, speed, fps;
   bool json = false;
   kw::SnapshotOptions shot;
   const bool snapshot = command == QStringLiteral("snapshot");
+  const bool video = command == QStringLiteral("video");
+  const bool picture = snapshot || video;
+  if (video) shot.width = 1280, shot.height = 720;
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     QString* value = a == QStringLiteral("--root") || a == QStringLiteral("--data") ? &root
                      : a == QStringLiteral("--race")                                ? &race
                      : a == QStringLiteral("--out")                                 ? &out
                      : a == QStringLiteral("--at")                                  ? &at
-                     : a == QStringLiteral("--size") && snapshot                    ? &size
+                     : a == QStringLiteral("--size") && picture                     ? &size
+                     : a == QStringLiteral("--from") && video                       ? &from
+                     : a == QStringLiteral("--to") && video                         ? &to
+                     : a == QStringLiteral("--speed") && video                      ? &speed
+                     : a == QStringLiteral("--fps") && video                        ? &fps
                                                                                     : nullptr;
     if (a == QStringLiteral("--json") && command == QStringLiteral("summary")) {
       json = true;
-    } else if (snapshot &&
-               (a == QStringLiteral("--north-up") || a == QStringLiteral("--wind-up"))) {
+    } else if (picture && (a == QStringLiteral("--north-up") || a == QStringLiteral("--wind-up"))) {
       shot.northUp = a == QStringLiteral("--north-up") ? 1 : 0;
-    } else if (snapshot && a == QStringLiteral("--still")) {
+    } else if (picture && a == QStringLiteral("--still")) {
       shot.still = true;
     } else if (value && i + 1 < args.size() && (value != &out || command != "summary") &&
                (value != &at || command == "kml-snapshot" || snapshot)) {
@@ -148,6 +171,26 @@ int main(int argc, char** argv) {
     if (!okW || !okH || shot.width < 200 || shot.height < 200 || shot.width > 10000 ||
         shot.height > 10000)
       return Usage(QStringLiteral("--size wants WxH, each 200 to 10000 pixels"));
+    // H.264 halves the colour planes: a video's sides are even.
+    if (video && (shot.width % 2 != 0 || shot.height % 2 != 0))
+      return Usage(QStringLiteral("--size of a video wants even numbers"));
+  }
+  kw::VideoOptions film;
+  for (auto [text, target, name] :
+       {std::tuple{&speed, &film.speed, "--speed"}, std::tuple{&from, &film.from, "--from"},
+        std::tuple{&to, &film.to, "--to"}}) {
+    if (text->isEmpty()) continue;
+    bool ok = false;
+    *target = text->toDouble(&ok);
+    if (!ok || !std::isfinite(*target))
+      return Usage(QStringLiteral("%1 wants a number of seconds").arg(QLatin1String(name)));
+  }
+  if (!(film.speed > 0)) return Usage(QStringLiteral("--speed wants a number above 0"));
+  if (!fps.isEmpty()) {
+    bool ok = false;
+    film.fps = fps.toInt(&ok);
+    if (!ok || film.fps < 1 || film.fps > 120)
+      return Usage(QStringLiteral("--fps wants 1 to 120 frames a second"));
   }
 
   const kw::DataFolderChoice data =
@@ -156,7 +199,7 @@ int main(int argc, char** argv) {
   if (!data.error.isEmpty()) std::fprintf(stderr, "%s\n", data.error.toLocal8Bit().constData());
   kw::RaceSession s;
   s.race.ProgramFolder = data.folder;
-  if (snapshot) {
+  if (picture) {
     // The still map's scale comes from the map size at load.
     s.view.MapWidth = shot.width;
     s.view.MapHeight = shot.height;
@@ -200,8 +243,28 @@ int main(int argc, char** argv) {
                             : command == QStringLiteral("kml-race") ? kw::kKmlRaceFileName
                             : snapshot                              ? "snapshot.png"
                                                                     : kw::kKmlSnapshotFileName;
-  const QString path = out.isEmpty() ? docs + '/' + QString::fromLatin1(defaultName)
-                                     : QFileInfo(out).absoluteFilePath();
+  const QString defaultPath =
+      docs + '/' +
+      (video ? QFileInfo(s.race.RaceFilePath).completeBaseName() + QStringLiteral(".mp4")
+             : QString::fromLatin1(defaultName));
+  const QString path = out.isEmpty() ? defaultPath : QFileInfo(out).absoluteFilePath();
+  if (video) {
+    film.map = shot;
+    if (from.isEmpty()) film.from = s.race.ClockFirst;
+    if (to.isEmpty()) film.to = s.race.ClockLast;
+    if (kw::VideoFrameCount(film) < 1)
+      return Usage(QStringLiteral("the time range from %1 to %2 s holds no frame")
+                       .arg(film.from)
+                       .arg(film.to));
+    std::signal(SIGINT, StopVideo);
+    const QString why = kw::WriteVideo(s, film, path, &gStop);
+    if (!why.isEmpty()) {
+      std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+      return kExitWrite;
+    }
+    std::fprintf(stderr, "%s\n", path.toLocal8Bit().constData());
+    return 0;
+  }
   kw::WriteResult w;
   if (snapshot) {
     QByteArray png;

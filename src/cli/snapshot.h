@@ -1,12 +1,15 @@
-// keelway-cli snapshot: the map at one moment of the race, drawn by the window's renderer with
-// every overlay, as a picture for reports and for pixel checks.
+// keelway-cli snapshot and video: the map at moments of the race, drawn by the window's
+// renderer with every overlay, as pictures for reports, videos and pixel checks.
 #pragma once
 
 #include <QImage>
 
+#include <memory>
+
 namespace kw {
 
 struct RaceSession;
+struct RenderState;
 
 struct SnapshotOptions {
   double at = 0;  // race clock, seconds from the gun
@@ -15,9 +18,27 @@ struct SnapshotOptions {
   bool still = false;  // the still map at zoom 1 instead of the map following the boats
 };
 
-// The map of a loaded race (loaded with MapWidth x MapHeight already set to the picture's size)
-// at `o.at`: sea colour by the time of day, lights, names and sails as the window shows them
-// with the pointer over the map.
+// Draws the map of a loaded race (loaded with MapWidth x MapHeight already set to the picture's
+// size) as the window shows it with the pointer over the map: sea colour by the time of day,
+// names, sails, lights, the start flags and, after finishes, the ranking list.
+class MapPainter {
+ public:
+  MapPainter(RaceSession& s, const SnapshotOptions& o);
+  ~MapPainter();
+  // The frame at race clock t. Frames drawn in order carry the wind smoothing, the lights'
+  // flashes (`realSeconds` of replay since the previous frame) and the finishes from one to the
+  // next, as the replay does.
+  QImage Draw(double t, double realSeconds = 0);
+
+ private:
+  RaceSession& s_;
+  SnapshotOptions o_;
+  std::unique_ptr<RenderState> rs_;
+  QImage background_, ranking_;
+  int backgroundBrightness_ = -1;
+  double lightClock_ = 0;
+};
+
 QImage RenderSnapshot(RaceSession& s, const SnapshotOptions& o);
 
 }  // namespace kw
