@@ -45,6 +45,17 @@ ScreenProjector::ScreenProjector(const RaceData& race, const ViewState& v)
   }
 }
 
+ScreenProjector ScreenProjector::Overview(const RaceData& race, const ViewState& v) {
+  ScreenProjector p(race, v);
+  p.lat0_ = v.RaceCentreLat;
+  p.lon0_ = v.RaceCentreLon;
+  p.scaleLat_ = v.OverviewScaleLat;
+  p.scaleLon_ = v.OverviewScaleLon;
+  p.cx_ = v.OverviewWidth / 2.0;
+  p.cy_ = v.OverviewHeight / 2.0;
+  return p;
+}
+
 LatLon ToLatLon(const RaceData& race, const ViewState& v, double x, double y) {
   const Point2 r =
       RotateView(race, x - v.MapWidth / 2.0, y - v.MapHeight / 2.0, race.WindwardBearing * kDeg);

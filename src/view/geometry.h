@@ -20,10 +20,12 @@ struct Point2 {
 Point2 RotateView(const RaceData& race, double x, double y, double angle);
 Point2 ToScreen(const RaceData& race, const ViewState& v, double lat, double lon);
 
-// ToScreen for many positions: the turn's sine and cosine are taken once.
+// ToScreen (or, made by Overview, ToOverview) for many positions: the turn's sine and cosine
+// are taken once.
 class ScreenProjector {
  public:
   ScreenProjector(const RaceData& race, const ViewState& v);
+  static ScreenProjector Overview(const RaceData& race, const ViewState& v);
   Point2 operator()(double lat, double lon) const {
     const double dx = (lon - lon0_) * scaleLon_, dy = (lat0_ - lat) * scaleLat_;
     return {cx_ + dx * c_ - dy * s_, cy_ + dx * s_ + dy * c_};

@@ -18,7 +18,8 @@ QImage DrawOverviewImage(const RaceData& race, const ViewState& v) {
   QImage img(v.OverviewWidth, v.OverviewHeight, QImage::Format_RGB32);
   img.fill(QColor(120, 150, 255));
   QPainter p(&img);
-  auto project = [&](double lat, double lon) { return Rounded(ToOverview(race, v, lat, lon)); };
+  const ScreenProjector overview = ScreenProjector::Overview(race, v);
+  auto project = [&](double lat, double lon) { return Rounded(overview(lat, lon)); };
   for (int b = race.BoatCount; b >= 1; --b) {
     QPolygon track;
     for (int i = 1; i <= race.BoatSampleCount[b]; ++i)

@@ -272,3 +272,28 @@ TEST(ChartExtent, SmallRaceKeepsItsSpans) {
   ComputeRaceExtent(c.s.race, nullptr, c.s.view);
   EXPECT_DOUBLE_EQ(c.s.view.RaceLatSpan, std::max(0.04, 0.05 * c.s.view.CosCentreLat));
 }
+
+// The projector the chart uses for many points places them where ToScreen and ToOverview do.
+TEST(ChartProjector, AgreesWithTheSinglePointProjections) {
+  RaceData r;
+  ViewState v;
+  v.MapWidth = 640, v.MapHeight = 480, v.OverviewWidth = v.OverviewHeight = 170;
+  v.ViewCentreLat = 2116, v.ViewCentreLon = 8367, v.ScaleLat = 900, v.ScaleLon = 740;
+  v.RaceCentreLat = 2115.5, v.RaceCentreLon = 8367.2;
+  v.OverviewScaleLat = 80, v.OverviewScaleLon = 66;
+  for (int northUp : {0, 1}) {
+    for (int bearing : {0, 37, 200}) {
+      r.NorthUp = northUp, r.WindwardBearing = bearing;
+      const ScreenProjector screen(r, v), overview = ScreenProjector::Overview(r, v);
+      for (auto [lat, lon] :
+           {std::pair{2116.0, 8367.0}, std::pair{2116.3, 8366.8}, std::pair{2114.9, 8367.6}}) {
+        const Point2 a = screen(lat, lon), b = ToScreen(r, v, lat, lon);
+        EXPECT_NEAR(a.x, b.x, 1e-9);
+        EXPECT_NEAR(a.y, b.y, 1e-9);
+        const Point2 c = overview(lat, lon), d = ToOverview(r, v, lat, lon);
+        EXPECT_NEAR(c.x, d.x, 1e-9);
+        EXPECT_NEAR(c.y, d.y, 1e-9);
+      }
+    }
+  }
+}
