@@ -51,8 +51,8 @@ const char* kUsage =
     "  --help        this text\n"
     "\n"
     "Exit status: 0 done; 1 the output could not be written; 2 no boat to show (\"GPS file\n"
-    "not exists.\"); 3 a value that does not convert (\"file: message (line n)\" on stderr);\n"
-    "64 wrong usage.\n";
+    "not exists.\"); 3 a value that does not convert, is out of range or is missing (\"file:\n"
+    "message (line n)\" on stderr); 64 wrong usage.\n";
 
 class CliHooks : public kw::LoadHooks {
  public:

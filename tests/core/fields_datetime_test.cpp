@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "race/datetime.h"
 #include "race/fields.h"
 #include "race/numbers.h"
@@ -69,6 +71,13 @@ TEST(Numbers, ShortestRealAndRounding) {
   EXPECT_EQ(RoundHalfEven(2.5), 2);
   EXPECT_EQ(RoundHalfEven(3.5), 4);
   EXPECT_EQ(RoundHalfEven(-2.5), -2);
+  // Beyond int the result saturates instead of being undefined; NaN gives 0.
+  EXPECT_EQ(RoundInt(2.5), 2);
+  EXPECT_EQ(RoundInt(-3.5), -4);
+  EXPECT_EQ(RoundInt(2147483646.6), 2147483647);
+  EXPECT_EQ(RoundInt(-3.4e9), -2147483647 - 1);
+  EXPECT_EQ(RoundInt(1e300), 2147483647);
+  EXPECT_EQ(RoundInt(std::nan("")), 0);
 }
 
 TEST(DateTime, ParsesBothFormsAndShortFields) {
