@@ -121,8 +121,8 @@ void SetBoatShape(RaceData& r) {
 }
 
 LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber,
-                          const std::function<void()>& processEvents) {
-  LoadTrackResult result = ReadBoatTrack(race, boatNumber, processEvents);
+                          const std::function<void()>& processEvents, bool assess) {
+  LoadTrackResult result = ReadBoatTrack(race, boatNumber, processEvents, assess);
   if (result.resetsZoom) view.TraceZoomOut = 1.0;
   return result;
 }
@@ -141,10 +141,12 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
       r.BoatCount = i - 1 - r.DroppedBoatCount;
       return out;
     }
-    LoadTrackResult t = LoadTrack(r, s.view, i, [&hooks] { hooks.ProcessEvents(); });
+    LoadTrackResult t = LoadTrack(
+        r, s.view, i, [&hooks] { hooks.ProcessEvents(); }, hooks.AssessesTracks());
     if (t.beep) hooks.Beep();
     const int row = i - r.DroppedBoatCount;
     if (!t.ok) {
+      hooks.TrackRead(i, row, t, nullptr);
       // What was read so far stays; the boats after this one are not loaded.
       out.status = LoadOutcome::ConversionError;
       out.error = t.error;
@@ -162,6 +164,9 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
                      : DroppedBoat::TooFewSamples;
       r.DroppedBoats.push_back(d);
       ++r.DroppedBoatCount;
+      hooks.TrackRead(i, row, t, &r.DroppedBoats.back());
+    } else {
+      hooks.TrackRead(i, row, t, nullptr);
     }
   }
   r.BoatCount -= r.DroppedBoatCount;

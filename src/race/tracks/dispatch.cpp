@@ -58,7 +58,7 @@ TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const Q
 }
 
 LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
-                              const std::function<void()>& processEvents) {
+                              const std::function<void()>& processEvents, bool assess) {
   LoadTrackResult result;
   const int row = boatNumber - r.DroppedBoatCount;
   // Moved down even when the file is missing or unreadable: otherwise the row would keep the
@@ -86,6 +86,12 @@ LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
   static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
+  result.why.outsideWindow = store.outsideWindow();
+  result.recordsRead = store.offered() + result.why.Total() - result.why.outsideWindow;
+  result.anyFix = store.offered() > 0;
+  result.firstFix = store.firstOffered();
+  result.lastFix = store.lastOffered();
+  if (assess) result.quality = AssessTrack(r, row);
   // A file no reader takes reads nothing and leaves the zoom alone.
   result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
   ApplyCorrectedTime(r, row);

@@ -110,6 +110,7 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
       // A file cut off inside its last point (a logger that lost power): that point is
       // incomplete, the rest of the track stands.
       ++result.skipped;
+      ++result.why.truncated;
       break;
     }
     const std::string_view pt = d.substr(p, end - p);
@@ -118,10 +119,14 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
     if (FindCI(pt, "lat") == std::string_view::npos ||
         FindCI(pt, "lon") == std::string_view::npos ||
         FindCI(pt, "time") == std::string_view::npos) {
+      ++result.why.noTime;
       continue;
     }
     const size_t tm = FindCI(pt, "<time>");
-    if (tm == std::string_view::npos) continue;
+    if (tm == std::string_view::npos) {
+      ++result.why.noTime;
+      continue;
+    }
     std::string_view latText, lonText;
     double lat, lon;
     if (!QuotedAfter(pt, "lat", latText) || !ParseReal(latText, lat))

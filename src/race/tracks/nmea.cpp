@@ -107,6 +107,9 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
       if (!IsRmc(s.substr(0, comma))) return;
       if (enforce && check != Check::Good) {
         ++result.skipped;
+        // No checksum at all where the logger writes them: the sentence was cut off, or another
+        // one was glued into it.
+        ++(check == Check::Bad ? result.why.badChecksum : result.why.truncated);
         return;
       }
       // Fields without the "0" for empty ones: an empty position must be seen as missing.
@@ -118,22 +121,23 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
         p = c + 1;
       }
       int hh, mi, ss, dd, mo, yy;
-      if (n < 10 || f[2] == "V" || f[3].empty() || f[4].empty() || f[5].empty() || f[6].empty() ||
-          !TwoDigits(f[1], 0, hh) || !TwoDigits(f[1], 2, mi) || !TwoDigits(f[1], 4, ss) ||
-          !TwoDigits(f[9], 0, dd) || !TwoDigits(f[9], 2, mo) || !TwoDigits(f[9], 4, yy)) {
+      auto skip = [&](int& reason) {
         ++result.skipped;
-        return;
+        ++reason;
+      };
+      if (n < 10) return skip(result.why.truncated);
+      if (f[2] == "V") return skip(result.why.statusVoid);
+      if (f[3].empty() || f[4].empty() || f[5].empty() || f[6].empty())
+        return skip(result.why.emptyPosition);
+      if (!TwoDigits(f[1], 0, hh) || !TwoDigits(f[1], 2, mi) || !TwoDigits(f[1], 4, ss) ||
+          !TwoDigits(f[9], 0, dd) || !TwoDigits(f[9], 2, mo) || !TwoDigits(f[9], 4, yy)) {
+        return skip(result.why.notConverted);
       }
       // A date of zeros is a receiver without a fix yet; "00" alone is the year 2000.
-      if (dd < 1 || mo < 1) {
-        ++result.skipped;
-        return;
-      }
+      if (dd < 1 || mo < 1) return skip(result.why.notConverted);
       const int year = 2000 + yy;
-      if (!IsValidDate(year, mo, dd) || hh > 23 || mi > 59 || ss > 59) {
-        ++result.skipped;
-        return;
-      }
+      if (!IsValidDate(year, mo, dd) || hh > 23 || mi > 59 || ss > 59)
+        return skip(result.why.notConverted);
       char buf[32];
       auto coord = [&](std::string_view letter, std::string_view number) {
         size_t len = letter.size() + number.size();
@@ -144,10 +148,7 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
       };
       auto lat = coord(f[4], f[3]);
       auto lon = coord(f[6], f[5]);
-      if (!lat || !lon) {
-        ++result.skipped;
-        return;
-      }
+      if (!lat || !lon) return skip(result.why.notConverted);
       store.AddAt(EncodeDateTime(year, mo, dd, hh, mi, ss), *lat, *lon);
     });
   });

@@ -60,6 +60,7 @@ TrackReadResult ReadTextTrack(std::string_view data, const QString& fileName, Tr
     auto when = ParseDateTime(date + " " + std::string(f[4]));
     if (!when) {
       ++result.skipped;
+      ++result.why.notConverted;
       continue;
     }
     store.AddAt(*when, *lat, *lon);

@@ -70,8 +70,12 @@ void TrackStore::AddAt(double utcDayCount, double lat, double lon) {
 void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
   if (rules_.pumpsEvents && pump_ && ++offered_ % kPumpEvery == 0) pump_();
   const long long s = seconds + offset_;
-  if (s <= firstKept_) return;
-  if (rules_.upperLimit && !(static_cast<double>(s) < lastKept_)) return;
+  if (offeredAll_++ == 0) firstOffered_ = s;
+  lastOffered_ = s;
+  if (s <= firstKept_ || (rules_.upperLimit && !(static_cast<double>(s) < lastKept_))) {
+    ++outside_;
+    return;
+  }
   ++n_;
   if (n_ > capacity_ - rules_.growMargin) {
     capacity_ = n_ + rules_.growStep;

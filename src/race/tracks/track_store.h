@@ -15,11 +15,28 @@ namespace kw {
 
 struct RaceData;
 
+// Why records were not kept, for the data-quality report. Counted beside `skipped`, whose
+// meaning the loader relies on (a track of skipped records only is unreadable).
+struct SkipReasons {
+  int badChecksum = 0;    // NMEA sentence whose checksum is wrong
+  int statusVoid = 0;     // NMEA status V: the receiver had no fix
+  int emptyPosition = 0;  // position fields left empty
+  int notConverted = 0;   // a time, date or coordinate that does not convert
+  int truncated = 0;      // glued or cut-off sentences, a file cut off inside its last record
+  int noTime = 0;         // GPX points without a time
+  int outsideWindow = 0;  // before the storing window opens or after it closes
+  int Total() const {
+    return badChecksum + statusVoid + emptyPosition + notConverted + truncated + noTime +
+           outsideWindow;
+  }
+};
+
 struct TrackReadResult {
   bool ok = true;
   ReadError error;    // when !ok: the load stops with this message
   int skipped = 0;    // records skipped as unusable (corrupt sentences, fixes without position)
   bool beep = false;  // the loader acknowledges the finished file with a beep
+  SkipReasons why;    // the records not kept, by reason (outsideWindow filled by the store)
 };
 
 // How the storing rules differ between formats. The defaults are those of the text formats.
@@ -73,6 +90,12 @@ class TrackStore {
 
   int count() const { return n_; }
   double raceDate() const;
+  // Every record offered, kept or not; those outside the storing window; the first and last
+  // offered, in file order, as seconds from the gun after the clock correction.
+  int offered() const { return offeredAll_; }
+  int outsideWindow() const { return outside_; }
+  long long firstOffered() const { return firstOffered_; }
+  long long lastOffered() const { return lastOffered_; }
 
  private:
   RaceData& race_;
@@ -86,6 +109,9 @@ class TrackStore {
   TrackRules rules_;
   std::function<void()> pump_;
   int offered_ = 0;
+  int offeredAll_ = 0;
+  int outside_ = 0;
+  long long firstOffered_ = 0, lastOffered_ = 0;
 };
 
 }  // namespace kw
