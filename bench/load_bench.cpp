@@ -46,6 +46,59 @@ std::string FleetGpx(int boat) {
   return s;
 }
 
+// The same boat as an NMEA log (a GGA and an RMC sentence per second, as instruments write them)
+// and as a text track, for the other text readers' rates.
+std::string NmeaSentence(const char* body) {
+  unsigned char x = 0;
+  for (const char* c = body; *c; ++c) x ^= static_cast<unsigned char>(*c);
+  char buf[220];
+  std::snprintf(buf, sizeof buf, "$%s*%02X\r\n", body, x);
+  return buf;
+}
+
+std::string FleetNmea(int boat) {
+  std::string s;
+  s.reserve(kSamples * 150);
+  char body[200];
+  const double speed = 0.0016 + boat * 1e-6;
+  for (int i = 0; i < kSamples; ++i) {
+    const int t = 3600 - 300 + i;
+    const double run = std::fmod((i + 60) * speed, 4.4);
+    const double lat = 2114.9 + (run < 2.2 ? run : 4.4 - run);
+    const double lon = 8367.0 + 0.02 * std::sin(i / 90.0) + boat * 1e-4;
+    const int latDeg = static_cast<int>(lat / 60), lonDeg = static_cast<int>(lon / 60);
+    std::snprintf(body, sizeof body,
+                  "GPGGA,%02d%02d%02d.00,%02d%07.4f,N,%03d%07.4f,E,1,09,0.9,1.5,M,39.4,M,,",
+                  t / 3600, t / 60 % 60, t % 60, latDeg, lat - latDeg * 60, lonDeg,
+                  lon - lonDeg * 60);
+    s += NmeaSentence(body);
+    std::snprintf(
+        body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%02d%07.4f,N,%03d%07.4f,E,6.10,12.0,120507,,,A",
+        t / 3600, t / 60 % 60, t % 60, latDeg, lat - latDeg * 60, lonDeg, lon - lonDeg * 60);
+    s += NmeaSentence(body);
+  }
+  return s;
+}
+
+std::string FleetTextTrack(int boat) {
+  std::string s = "H  bench logger track\r\n";
+  s.reserve(kSamples * 60);
+  char buf[160];
+  const double speed = 0.0016 + boat * 1e-6;
+  for (int i = 0; i < kSamples; ++i) {
+    const int t = 3600 - 300 + i;
+    const double run = std::fmod((i + 60) * speed, 4.4);
+    const double lat = 2114.9 + (run < 2.2 ? run : 4.4 - run);
+    const double lon = 8367.0 + 0.02 * std::sin(i / 90.0) + boat * 1e-4;
+    const int latDeg = static_cast<int>(lat / 60), lonDeg = static_cast<int>(lon / 60);
+    std::snprintf(buf, sizeof buf, "T  N%02d%07.4f  E%03d%07.4f  12-05-2007  %02d:%02d:%02d  0\r\n",
+                  latDeg, lat - latDeg * 60, lonDeg, lon - lonDeg * 60, t / 3600, t / 60 % 60,
+                  t % 60);
+    s += buf;
+  }
+  return s;
+}
+
 struct Fleet {
   QTemporaryDir tmp;
   QString root;
@@ -94,6 +147,38 @@ void BM_ParseGpx(benchmark::State& state) {
                           static_cast<int64_t>(data.size()));
 }
 BENCHMARK(BM_ParseGpx)->Unit(benchmark::kMillisecond);
+
+// One reader over one boat's file in memory; the file's bytes per second.
+template <typename Reader>
+void ParseRate(benchmark::State& state, const std::string& data, Reader read) {
+  kw::RaceData race;
+  race.StartTime = *kw::ParseDateTime("2007/05/12 10:00:00");
+  race.StartTimeUtc = *kw::ParseDateTime("2007/05/12 01:00:00");
+  race.RaceDate = *kw::ParseDateTime("2007/05/12");
+  race.PreStartSeconds = 300;  // the window opens before the first sample
+  race.BoatCount = 1;
+  kw::SetBoatTableCapacity(race);
+  for (auto _ : state) {
+    kw::TrackStore store(race, 1);
+    auto r = read(data, "bench", store);
+    if (store.Finish() != kSamples) state.SkipWithError("not every sample kept");
+    if (!r.ok) state.SkipWithError("parse failed");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(data.size()));
+}
+
+void BM_ParseNmea(benchmark::State& state) {
+  static const std::string data = FleetNmea(1);
+  ParseRate(state, data, kw::ReadNmea);
+}
+BENCHMARK(BM_ParseNmea)->Unit(benchmark::kMillisecond);
+
+void BM_ParseTextTrack(benchmark::State& state) {
+  static const std::string data = FleetTextTrack(1);
+  ParseRate(state, data, kw::ReadTextTrack);
+}
+BENCHMARK(BM_ParseTextTrack)->Unit(benchmark::kMillisecond);
 
 void BM_LoadFleet(benchmark::State& state) {
   Fleet& fleet = TheFleet();

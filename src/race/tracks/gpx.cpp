@@ -79,7 +79,7 @@ bool CommonTime(std::string_view r, double& out) {
 
 // The text between the first pair of quotes after `name`, found at p.
 bool QuotedAt(std::string_view pt, size_t p, size_t nameSize, std::string_view& value) {
-  size_t q = pt.find_first_of("\"'", p + nameSize);
+  size_t q = FindEither(pt, '"', '\'', p + nameSize);
   if (q == std::string_view::npos) return false;
   size_t e = pt.find(pt[q], q + 1);
   if (e == std::string_view::npos) return false;
@@ -179,7 +179,7 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
     }
     // Date before the first 't', then the eight characters hh:mm:ss after it.
     rest = rest.substr(0, rest.find('<'));  // the element's text only
-    size_t t = rest.find_first_of("tT");
+    size_t t = FindEither(rest, 't', 'T');
     std::string_view date = t == std::string_view::npos ? rest : rest.substr(0, t);
     std::string_view clock =
         t == std::string_view::npos ? std::string_view() : rest.substr(t + 1, 8);
