@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "race/coastline.h"
 #include "race/fields.h"
@@ -13,6 +15,7 @@
 #include "race/tracks/dispatch.h"
 #include "race/wind.h"
 #include "session/session.h"
+#include "session/track_pool.h"
 #include "view/geometry.h"
 
 namespace kw {
@@ -127,11 +130,24 @@ LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber,
   return result;
 }
 
+int LoadHooks::TrackReaders() const {
+  return TrackPool::DefaultWorkers();
+}
+
 LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
   RaceData& r = s.race;
   LoadOutcome out;
   r.DroppedBoatCount = 0;
   const int total = r.BoatCount;
+  const int readers = hooks.TrackReaders();
+  std::optional<TrackPool> pool;
+  if (readers > 0 && total > 0) {
+    // Every job is made before the first boat is stored: storing moves later boats' settings.
+    std::vector<TrackJob> jobs(static_cast<size_t>(total) + 1);
+    for (int i = 1; i <= total; ++i)
+      jobs[static_cast<size_t>(i)] = JobOf(r, i, hooks.AssessesTracks());
+    pool.emplace(std::move(jobs), readers);
+  }
   for (int i = 1; i <= total; ++i) {
     hooks.ProcessEvents();
     const QString text = QStringLiteral("LOADING  ") + DisplayText(r.BoatTrackFile[i]) +
@@ -141,8 +157,14 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
       r.BoatCount = i - 1 - r.DroppedBoatCount;
       return out;
     }
-    LoadTrackResult t = LoadTrack(
-        r, s.view, i, [&hooks] { hooks.ProcessEvents(); }, hooks.AssessesTracks());
+    LoadTrackResult t;
+    if (pool) {
+      t = CommitTrack(r, i, pool->Take(i, [&hooks] { hooks.ProcessEvents(); }));
+      if (t.resetsZoom) s.view.TraceZoomOut = 1.0;
+    } else {
+      t = LoadTrack(
+          r, s.view, i, [&hooks] { hooks.ProcessEvents(); }, hooks.AssessesTracks());
+    }
     if (t.beep) hooks.Beep();
     const int row = i - r.DroppedBoatCount;
     if (!t.ok) {

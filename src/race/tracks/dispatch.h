@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "race/tracks/track_quality.h"
@@ -45,5 +46,26 @@ struct LoadTrackResult : TrackReadResult {
 // `assess` fills the result's quality.
 LoadTrackResult ReadBoatTrack(RaceData& race, int boatNumber,
                               const std::function<void()>& processEvents = {}, bool assess = false);
+
+// The same read in two halves, so that tracks can be read on several threads and stored in boat
+// order: a job holds everything the read needs (made before any boat is loaded, from the boat's
+// race-file position); ReadTrackJob touches nothing shared; CommitTrack then stores the result
+// into the boat's row exactly as ReadBoatTrack would have left it.
+struct TrackJob {
+  QString folder;  // gpsdat/
+  std::string file;
+  TrackSettings settings;
+  double factor = 0;
+  int correctedTimeMode = 0;
+  bool assess = false;
+};
+struct PreparedTrack {
+  LoadTrackResult result;
+  bool stored = false;  // the storing rules ran (the file was found and read)
+  TrackBuffer buffer;
+};
+TrackJob JobOf(const RaceData& race, int boatNumber, bool assess);
+PreparedTrack ReadTrackJob(const TrackJob& job);
+LoadTrackResult CommitTrack(RaceData& race, int boatNumber, PreparedTrack&& track);
 
 }  // namespace kw

@@ -2,17 +2,12 @@
 
 #include <cmath>
 
-#include "race/model.h"
-
 namespace kw {
 
-TrackQuality AssessTrack(const RaceData& r, int row) {
+TrackQuality AssessTrack(const std::vector<double>& t, const std::vector<double>& lat,
+                         const std::vector<double>& lon, int n) {
   TrackQuality q;
-  const int n = r.BoatSampleCount[row];
   if (n < 1) return q;
-  const auto& t = r.TrackTime[row];
-  const auto& lat = r.TrackLat[row];
-  const auto& lon = r.TrackLon[row];
   q.firstKept = t[1];
   q.lastKept = t[n];
   constexpr double kRadPerMinute = 3.14159265358979323846 / (180 * 60);

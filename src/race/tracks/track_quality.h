@@ -3,6 +3,8 @@
 // corrected-time scaling), for the data-quality report.
 #pragma once
 
+#include <vector>
+
 namespace kw {
 
 struct RaceData;
@@ -22,7 +24,8 @@ struct TrackQuality {
   double firstKept = 0, lastKept = 0;  // race times of the first and last sample kept
 };
 
-// Over samples 1..BoatSampleCount of one row.
-TrackQuality AssessTrack(const RaceData& race, int row);
+// Over samples 1..n.
+TrackQuality AssessTrack(const std::vector<double>& time, const std::vector<double>& lat,
+                         const std::vector<double>& lon, int n);
 
 }  // namespace kw

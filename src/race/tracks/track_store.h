@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "race/errors.h"
 
@@ -69,9 +70,31 @@ enum CoordMode { kCoordDeg = 1, kCoordDegMin = 2, kCoordDms = 3 };
 // make it negative. nullopt when the number does not convert.
 std::optional<double> ParseCoordinate(std::string_view text, int mode);
 
+// What the storing rules read from the race and the boat, copied so that a track can be read
+// on another thread while the race tables are left alone.
+struct TrackSettings {
+  double startUtc = 0;
+  long long offset = 0;  // the boat's clock correction
+  int preStartSeconds = 180;
+  double clockLast = 30;
+  double raceDate = 0;
+};
+TrackSettings SettingsOf(const RaceData& race, int row);
+
+// One track read apart from the race tables: time, latitude and longitude grown exactly as they
+// would have grown in the boat's row, the sample count and the mean interval.
+struct TrackBuffer {
+  std::vector<double> time, lat, lon;
+  int count = 0, interval = 0;
+};
+
 class TrackStore {
  public:
+  // Stores into the boat's row of the race tables.
   TrackStore(RaceData& race, int row);
+  // Stores into a buffer; Finish() fills the buffer's count and interval.
+  TrackStore(const TrackSettings& settings, TrackBuffer& buffer);
+  static constexpr int kFirstCapacity = 100;
 
   // Set by a reader before its first record.
   void SetRules(const TrackRules& rules);
@@ -98,12 +121,15 @@ class TrackStore {
   long long lastOffered() const { return lastOffered_; }
 
  private:
-  RaceData& race_;
-  int row_;
+  void Grow(int capacity);
+
+  RaceData* race_ = nullptr;  // row mode
+  int row_ = 0;
+  TrackBuffer* buffer_ = nullptr;  // buffer mode
+  std::vector<double>*time_, *lat_, *lon_;
+  TrackSettings settings_;
   int n_ = 0;
-  int capacity_;
-  double startUtc_;
-  long long offset_;
+  int capacity_ = kFirstCapacity;
   long long firstKept_;
   double lastKept_ = 0;  // exclusive; used with rules_.upperLimit
   TrackRules rules_;
