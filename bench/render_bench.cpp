@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "view/geometry.h"
 #include "view/render_state.h"
 #include "view/renderer.h"
+#include "view/time_bar.h"
 
 namespace {
 
@@ -73,6 +75,47 @@ void BM_TraceFrame80Boats(benchmark::State& state) {
 }
 BENCHMARK(BM_TraceFrame80Boats)->Unit(benchmark::kMillisecond)->Repetitions(10);
 
+// On a race loaded from a data folder (keelway_bench_load --write-offshore DIR): one frame at
+// clock times spread over the whole race, and the time bar with the panel behind it.
+void RegisterLoadedRace(kw::RaceSession& s) {
+  benchmark::RegisterBenchmark("BM_LoadedRaceFrame",
+                               [&s](benchmark::State& state) {
+                                 kw::RenderState rs;
+                                 rs.WindDirectionNow = rs.SmoothedWindDirection = 20;
+                                 rs.MeanUpwindSpeed = rs.MeanDownwindSpeed = 6;
+                                 QImage map(1600, 1000, QImage::Format_RGB32);
+                                 const QColor sea(rs.SeaColor.r, rs.SeaColor.g, rs.SeaColor.b);
+                                 double t = 0;
+                                 int onScreen = 0;
+                                 for (auto _ : state) {
+                                   map.fill(sea);
+                                   s.play.RaceClock = t;
+                                   onScreen = kw::DrawScene(s, rs, map, t).BoatsOnScreen;
+                                   benchmark::DoNotOptimize(onScreen);
+                                   t += 997;
+                                   if (t > s.race.ClockLast) t = 0;
+                                 }
+                                 state.counters["hulls"] = onScreen;
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(10)
+      ->ReportAggregatesOnly(true);
+  benchmark::RegisterBenchmark("BM_LoadedRaceTimeBar",
+                               [&s](benchmark::State& state) {
+                                 const kw::TimeBarGeometry g = kw::TimeBarGeometryFor(50, 1000);
+                                 for (auto _ : state) {
+                                   QImage bar = kw::DrawTimeBarImage(s.race, g);
+                                   QImage back =
+                                       kw::DrawBackTimeBarImage(s.race, s.view, s.play, g);
+                                   benchmark::DoNotOptimize(bar.constBits());
+                                   benchmark::DoNotOptimize(back.constBits());
+                                 }
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(10)
+      ->ReportAggregatesOnly(true);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +124,26 @@ int main(int argc, char** argv) {
   char name[] = "keelway_bench_render";
   char* qargv[] = {name, nullptr};
   QGuiApplication app(qargc, qargv);
+  // "--race DIR FILE": also measure on that race of a data folder.
+  kw::RaceSession loaded;
+  if (argc >= 4 && std::string(argv[1]) == "--race") {
+    loaded.race.ProgramFolder = QString::fromLocal8Bit(argv[2]) + '/';
+    kw::BuildRaceList(loaded.race);
+    kw::ChooseRaceFile(loaded.race);
+    loaded.race.RaceFilePath =
+        loaded.race.ProgramFolder + "raceadmin/" + QString::fromLocal8Bit(argv[3]);
+    loaded.view.MapWidth = 1600, loaded.view.MapHeight = 1000;
+    kw::LoadHooks hooks;
+    if (kw::LoadRace(loaded, hooks).status != kw::LoadOutcome::Loaded) {
+      std::fprintf(stderr, "the race did not load\n");
+      return 1;
+    }
+    loaded.view.TraceMode = 1;
+    RegisterLoadedRace(loaded);
+    argv[3] = argv[0];
+    argc -= 3;
+    argv += 3;
+  }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
