@@ -8,6 +8,7 @@ packages=(
   fonts-ipafont-gothic
   gdal-bin
   desktop-file-utils dpkg-dev file
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do
