@@ -180,9 +180,22 @@ void BM_ParseTextTrack(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseTextTrack)->Unit(benchmark::kMillisecond);
 
+// The load with state.range(0) threads reading track files (0: one after another on the
+// loader's thread; -1: as the program chooses, one per core).
+class ReaderHooks : public kw::LoadHooks {
+ public:
+  explicit ReaderHooks(int readers) : readers_(readers) {}
+  int TrackReaders() const override {
+    return readers_ < 0 ? kw::LoadHooks::TrackReaders() : readers_;
+  }
+
+ private:
+  int readers_;
+};
+
 void BM_LoadFleet(benchmark::State& state) {
   Fleet& fleet = TheFleet();
-  kw::LoadHooks hooks;
+  ReaderHooks hooks(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     kw::RaceSession s;
     s.race.ProgramFolder = fleet.root + '/';
@@ -200,7 +213,12 @@ void BM_LoadFleet(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * fleet.totalBytes);
 }
 // Wall time: the tracks are read on worker threads.
-BENCHMARK(BM_LoadFleet)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_LoadFleet)
+    ->Arg(-1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 // Mark passing and the distance sailed per leg for the whole fleet, on loaded tracks.
 void BM_MarkPassingAndLegDistances(benchmark::State& state) {
