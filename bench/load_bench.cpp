@@ -46,6 +46,59 @@ std::string FleetGpx(int boat) {
   return s;
 }
 
+// The same boat as an NMEA log (a GGA and an RMC sentence per second, as instruments write them)
+// and as a text track, for the other text readers' rates.
+std::string NmeaSentence(const char* body) {
+  unsigned char x = 0;
+  for (const char* c = body; *c; ++c) x ^= static_cast<unsigned char>(*c);
+  char buf[220];
+  std::snprintf(buf, sizeof buf, "$%s*%02X\r\n", body, x);
+  return buf;
+}
+
+std::string FleetNmea(int boat) {
+  std::string s;
+  s.reserve(kSamples * 150);
+  char body[200];
+  const double speed = 0.0016 + boat * 1e-6;
+  for (int i = 0; i < kSamples; ++i) {
+    const int t = 3600 - 300 + i;
+    const double run = std::fmod((i + 60) * speed, 4.4);
+    const double lat = 2114.9 + (run < 2.2 ? run : 4.4 - run);
+    const double lon = 8367.0 + 0.02 * std::sin(i / 90.0) + boat * 1e-4;
+    const int latDeg = static_cast<int>(lat / 60), lonDeg = static_cast<int>(lon / 60);
+    std::snprintf(body, sizeof body,
+                  "GPGGA,%02d%02d%02d.00,%02d%07.4f,N,%03d%07.4f,E,1,09,0.9,1.5,M,39.4,M,,",
+                  t / 3600, t / 60 % 60, t % 60, latDeg, lat - latDeg * 60, lonDeg,
+                  lon - lonDeg * 60);
+    s += NmeaSentence(body);
+    std::snprintf(
+        body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%02d%07.4f,N,%03d%07.4f,E,6.10,12.0,120507,,,A",
+        t / 3600, t / 60 % 60, t % 60, latDeg, lat - latDeg * 60, lonDeg, lon - lonDeg * 60);
+    s += NmeaSentence(body);
+  }
+  return s;
+}
+
+std::string FleetTextTrack(int boat) {
+  std::string s = "H  bench logger track\r\n";
+  s.reserve(kSamples * 60);
+  char buf[160];
+  const double speed = 0.0016 + boat * 1e-6;
+  for (int i = 0; i < kSamples; ++i) {
+    const int t = 3600 - 300 + i;
+    const double run = std::fmod((i + 60) * speed, 4.4);
+    const double lat = 2114.9 + (run < 2.2 ? run : 4.4 - run);
+    const double lon = 8367.0 + 0.02 * std::sin(i / 90.0) + boat * 1e-4;
+    const int latDeg = static_cast<int>(lat / 60), lonDeg = static_cast<int>(lon / 60);
+    std::snprintf(buf, sizeof buf, "T  N%02d%07.4f  E%03d%07.4f  12-05-2007  %02d:%02d:%02d  0\r\n",
+                  latDeg, lat - latDeg * 60, lonDeg, lon - lonDeg * 60, t / 3600, t / 60 % 60,
+                  t % 60);
+    s += buf;
+  }
+  return s;
+}
+
 struct Fleet {
   QTemporaryDir tmp;
   QString root;
@@ -95,9 +148,54 @@ void BM_ParseGpx(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseGpx)->Unit(benchmark::kMillisecond);
 
+// One reader over one boat's file in memory; the file's bytes per second.
+template <typename Reader>
+void ParseRate(benchmark::State& state, const std::string& data, Reader read) {
+  kw::RaceData race;
+  race.StartTime = *kw::ParseDateTime("2007/05/12 10:00:00");
+  race.StartTimeUtc = *kw::ParseDateTime("2007/05/12 01:00:00");
+  race.RaceDate = *kw::ParseDateTime("2007/05/12");
+  race.PreStartSeconds = 300;  // the window opens before the first sample
+  race.BoatCount = 1;
+  kw::SetBoatTableCapacity(race);
+  for (auto _ : state) {
+    kw::TrackStore store(race, 1);
+    auto r = read(data, "bench", store);
+    if (store.Finish() != kSamples) state.SkipWithError("not every sample kept");
+    if (!r.ok) state.SkipWithError("parse failed");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(data.size()));
+}
+
+void BM_ParseNmea(benchmark::State& state) {
+  static const std::string data = FleetNmea(1);
+  ParseRate(state, data, kw::ReadNmea);
+}
+BENCHMARK(BM_ParseNmea)->Unit(benchmark::kMillisecond);
+
+void BM_ParseTextTrack(benchmark::State& state) {
+  static const std::string data = FleetTextTrack(1);
+  ParseRate(state, data, kw::ReadTextTrack);
+}
+BENCHMARK(BM_ParseTextTrack)->Unit(benchmark::kMillisecond);
+
+// The load with state.range(0) threads reading track files (0: one after another on the
+// loader's thread; -1: as the program chooses, one per core).
+class ReaderHooks : public kw::LoadHooks {
+ public:
+  explicit ReaderHooks(int readers) : readers_(readers) {}
+  int TrackReaders() const override {
+    return readers_ < 0 ? kw::LoadHooks::TrackReaders() : readers_;
+  }
+
+ private:
+  int readers_;
+};
+
 void BM_LoadFleet(benchmark::State& state) {
   Fleet& fleet = TheFleet();
-  kw::LoadHooks hooks;
+  ReaderHooks hooks(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     kw::RaceSession s;
     s.race.ProgramFolder = fleet.root + '/';
@@ -114,7 +212,13 @@ void BM_LoadFleet(benchmark::State& state) {
   state.counters["maxrss_MB"] = static_cast<double>(ru.ru_maxrss) / 1024.0;
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * fleet.totalBytes);
 }
-BENCHMARK(BM_LoadFleet)->Unit(benchmark::kMillisecond)->Iterations(3);
+// Wall time: the tracks are read on worker threads.
+BENCHMARK(BM_LoadFleet)
+    ->Arg(-1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 // Mark passing and the distance sailed per leg for the whole fleet, on loaded tracks.
 void BM_MarkPassingAndLegDistances(benchmark::State& state) {
@@ -137,6 +241,73 @@ void BM_MarkPassingAndLegDistances(benchmark::State& state) {
 }
 BENCHMARK(BM_MarkPassingAndLegDistances)->Unit(benchmark::kMillisecond);
 
+// A 24-hour offshore race: 80 boats logging every second from five minutes before the gun round
+// a 60-mile triangle (start, 20' north, 20' east-south-east, back), at 2.75 to 3.15 knots, so
+// that they finish after 19 to 22 hours and sail on a little; about 590 MB of GPX. Written as a
+// data folder to time keelway-cli on, never kept.
+long long WriteOffshore(const QString& root) {
+  QDir(root).mkpath("raceadmin");
+  QDir(root).mkpath("gpsdat");
+  constexpr int kOffshoreSamples = 86400 + 300;
+  const double cosLat = std::cos(35.4 * std::acos(-1.0) / 180);
+  // Turning points in minutes of arc: just off each mark, so each is passed clearly.
+  const double way[5][2] = {{2114.95, 8367.0},
+                            {2135.02, 8366.98},
+                            {2124.99, 8367 + 17.3 / cosLat + 0.02},
+                            {2114.90, 8367.02},
+                            {2114.60, 8367.02}};
+  std::string race =
+      "T1,Offshore bench\nST,2007/05/12 10:00:00\nFT,2007/05/13 10:00:00\nTD,9\nBT,5\n"
+      "MK,2135,8367\nMK,2125," +
+      std::to_string(8367 + 17.3 / cosLat) + "\nLN,2115,8366.7,2115,8367.3\nCRS,L1,MK1,MK2,L1\n";
+  long long total = 0;
+  std::string s;
+  char buf[160];
+  for (int b = 1; b <= kBoats; ++b) {
+    s.assign("<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"bench\"><trk><trkseg>\n");
+    s.reserve(static_cast<size_t>(kOffshoreSamples) * 86);
+    const double knots = 2.75 + 0.005 * b;
+    const double side = (b - 40) * 0.002;  // boats a little apart
+    for (int i = 0; i < kOffshoreSamples; ++i) {
+      const int t = i - 300;  // seconds from the gun
+      double lat = way[0][0] - 0.01, lon = way[0][1] + side;
+      if (t > 0) {
+        double left = knots * t / 3600;  // miles sailed
+        int k = 0;
+        lat = way[0][0];
+        lon = way[0][1] + side;
+        for (; k < 4; ++k) {
+          const double dy = way[k + 1][0] - way[k][0], dx = (way[k + 1][1] - way[k][1]) * cosLat;
+          const double leg = std::hypot(dx, dy);
+          if (left <= leg) {
+            lat = way[k][0] + dy * left / leg;
+            lon = way[k][1] + side + (way[k + 1][1] - way[k][1]) * left / leg;
+            break;
+          }
+          left -= leg;
+        }
+        if (k == 4) lat = way[4][0], lon = way[4][1] + side;  // finished: stays put
+      }
+      const int u = 3600 + t;  // UTC seconds from 2007-05-12 00:00
+      std::snprintf(buf, sizeof buf,
+                    "<trkpt lat=\"%.7f\" lon=\"%.7f\"><time>2007-05-%02dT%02d:%02d:%02dZ</time>"
+                    "</trkpt>\n",
+                    lat / 60, lon / 60, 12 + u / 86400, u / 3600 % 24, u / 60 % 60, u % 60);
+      s += buf;
+    }
+    s += "</trkseg></trk></gpx>\n";
+    total += static_cast<long long>(s.size());
+    QFile f(root + QStringLiteral("/gpsdat/o%1.gpx").arg(b));
+    if (!f.open(QIODevice::WriteOnly) || f.write(s.data(), static_cast<qint64>(s.size())) < 0)
+      return -1;
+    race += "BN,o" + std::to_string(b) + ".gpx,Boat " + std::to_string(b) + ",1.0\n";
+  }
+  QFile f(root + "/raceadmin/offshore.txt");
+  if (!f.open(QIODevice::WriteOnly)) return -1;
+  f.write(race.data(), static_cast<qint64>(race.size()));
+  return total;
+}
+
 }  // namespace
 
 // "--write-fleet DIR" writes the fleet as a data folder and ends, so that the whole program
@@ -145,6 +316,12 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--write-fleet") {
     Fleet fleet(QString::fromLocal8Bit(argv[2]));
     std::printf("%lld bytes of GPX in %s\n", fleet.totalBytes, argv[2]);
+    return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "--write-offshore") {
+    const long long bytes = WriteOffshore(QString::fromLocal8Bit(argv[2]));
+    if (bytes < 0) return 1;
+    std::printf("%lld bytes of GPX in %s\n", bytes, argv[2]);
     return 0;
   }
   benchmark::Initialize(&argc, argv);

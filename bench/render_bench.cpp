@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "view/render_state.h"
 #include "view/renderer.h"
 #include "view/still_map.h"
+#include "view/time_bar.h"
 #include "view/wind_overlays.h"
 
 namespace {
@@ -179,6 +181,55 @@ BENCHMARK(BM_StillBackgroundAndOverview)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5);
 
+// On a race loaded from a data folder (keelway_bench_load --write-offshore DIR): one frame at
+// clock times spread over the whole race, and the time bar with the panel behind it.
+void RegisterLoadedRace(kw::RaceSession& s) {
+  benchmark::RegisterBenchmark("BM_LoadedRaceFrame",
+                               [&s](benchmark::State& state) {
+                                 kw::RenderState rs;
+                                 rs.MeanUpwindSpeed = rs.MeanDownwindSpeed = 6;
+                                 QImage map(1600, 1000, QImage::Format_RGB32);
+                                 const QColor sea(rs.SeaColor.r, rs.SeaColor.g, rs.SeaColor.b);
+                                 double t = 0;
+                                 int onScreen = 0;
+                                 for (auto _ : state) {
+                                   map.fill(sea);
+                                   s.play.RaceClock = t;
+                                   onScreen = kw::DrawScene(s, rs, map, t).BoatsOnScreen;
+                                   benchmark::DoNotOptimize(onScreen);
+                                   t += 997;
+                                   if (t > s.race.ClockLast) t = 0;
+                                 }
+                                 state.counters["hulls"] = onScreen;
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(10)
+      ->ReportAggregatesOnly(true);
+  benchmark::RegisterBenchmark("BM_LoadedRaceTimeBar",
+                               [&s](benchmark::State& state) {
+                                 const kw::TimeBarGeometry g = kw::TimeBarGeometryFor(50, 1000);
+                                 for (auto _ : state) {
+                                   QImage bar = kw::DrawTimeBarImage(s.race, g);
+                                   QImage back =
+                                       kw::DrawBackTimeBarImage(s.race, s.view, s.play, g);
+                                   benchmark::DoNotOptimize(bar.constBits());
+                                   benchmark::DoNotOptimize(back.constBits());
+                                 }
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(10)
+      ->ReportAggregatesOnly(true);
+  benchmark::RegisterBenchmark(
+      "BM_LoadedRaceOverview",
+      [&s](benchmark::State& state) {
+        for (auto _ : state)
+          benchmark::DoNotOptimize(kw::DrawOverviewImage(s.race, s.view).constBits());
+      })
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(10)
+      ->ReportAggregatesOnly(true);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -187,6 +238,26 @@ int main(int argc, char** argv) {
   char name[] = "keelway_bench_render";
   char* qargv[] = {name, nullptr};
   QGuiApplication app(qargc, qargv);
+  // "--race DIR FILE": also measure on that race of a data folder.
+  kw::RaceSession loaded;
+  if (argc >= 4 && std::string(argv[1]) == "--race") {
+    loaded.race.ProgramFolder = QString::fromLocal8Bit(argv[2]) + '/';
+    kw::BuildRaceList(loaded.race);
+    kw::ChooseRaceFile(loaded.race);
+    loaded.race.RaceFilePath =
+        loaded.race.ProgramFolder + "raceadmin/" + QString::fromLocal8Bit(argv[3]);
+    loaded.view.MapWidth = 1600, loaded.view.MapHeight = 1000;
+    kw::LoadHooks hooks;
+    if (kw::LoadRace(loaded, hooks).status != kw::LoadOutcome::Loaded) {
+      std::fprintf(stderr, "the race did not load\n");
+      return 1;
+    }
+    loaded.view.TraceMode = 1;
+    RegisterLoadedRace(loaded);
+    argv[3] = argv[0];
+    argc -= 3;
+    argv += 3;
+  }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -9,6 +9,7 @@ packages=(
   gdal-bin
   desktop-file-utils dpkg-dev file
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

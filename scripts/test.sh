@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite offscreen, then once more built with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then fuzzes each file reader for 20 s.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -19,3 +19,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEELWAY_WERROR=ON \
   -DKEELWAY_SANITIZE=ON -DKEELWAY_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs" --target keelway_core_tests keelway_app_tests
 (cd build-asan && ctest --output-on-failure -j "$jobs")
+
+# Every reader of outside bytes under coverage-guided fuzzing, about 20 s each.
+bash scripts/fuzz.sh 20

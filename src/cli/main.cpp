@@ -16,6 +16,7 @@
 #include <tuple>
 
 #include "analysis/boat_state.h"
+#include "cli/check.h"
 #include "cli/snapshot.h"
 #include "cli/summary.h"
 #include "cli/video.h"
@@ -35,6 +36,7 @@ constexpr int kExitUsage = 64;
 
 const char* kUsage =
     "Usage: keelway-cli summary      [--data DIR] [--race FILE] [--json]\n"
+    "       keelway-cli check        [--data DIR] [--race FILE] [--json]\n"
     "       keelway-cli report       [--data DIR] [--race FILE] [--out PATH]\n"
     "       keelway-cli kml-race     [--data DIR] [--race FILE] [--out PATH]\n"
     "       keelway-cli kml-snapshot --at SECONDS [--data DIR] [--race FILE] [--out PATH]\n"
@@ -48,6 +50,9 @@ const char* kUsage =
     "  summary       prints caption, times, boats, the boats dropped and why, the course and\n"
     "                its legs, every boat's passing time at every course entry, finish ranks,\n"
     "                the distance sailed per leg and the upwind/downwind sums\n"
+    "  check         the data-quality report: for every boat (worst first) the samples read,\n"
+    "                kept and skipped by reason, gaps, clock faults, jumps, the clock\n"
+    "                correction and handicap, first and last fix, and why it was dropped\n"
     "  report        writes the sailing performance report (default: NoName.csv in the\n"
     "                documents folder)\n"
     "  kml-race      writes the whole race as KML (default: KeelwayMap5.kml in the documents\n"
@@ -69,12 +74,12 @@ const char* kUsage =
     "                races on the first run\n"
     "  --race FILE   a race file in raceadmin/ (or a path); default: as the window chooses\n"
     "  --out PATH    the file to write\n"
-    "  --json        (summary) print one JSON document instead of text\n"
+    "  --json        (summary, check) print one JSON document instead of text\n"
     "  --help        this text\n"
     "\n"
     "Exit status: 0 done; 1 the output could not be written; 2 no boat to show (\"GPS file\n"
-    "not exists.\"); 3 a value that does not convert (\"file: message (line n)\" on stderr);\n"
-    "64 wrong usage.\n";
+    "not exists.\"); 3 a value that does not convert, is out of range or is missing (\"file:\n"
+    "message (line n)\" on stderr); 64 wrong usage.\n";
 
 class CliHooks : public kw::LoadHooks {
  public:
@@ -97,6 +102,31 @@ int Usage(const QString& problem) {
   return kExitUsage;
 }
 
+void Print(const QJsonObject& o) {
+  const QByteArray doc = QJsonDocument(o).toJson(QJsonDocument::Indented);
+  std::fwrite(doc.constData(), 1, static_cast<size_t>(doc.size()), stdout);
+}
+
+// The report is made whenever the race file reads, also when no boat loads: that is when race
+// officers need it most.
+int Check(kw::RaceSession& s, bool json) {
+  kw::CheckReport report;
+  kw::CheckHooks hooks(report, s.race);
+  const kw::LoadOutcome o = kw::LoadRace(s, hooks);
+  if (!o.notice.isEmpty()) std::fprintf(stderr, "%s\n", o.notice.toLocal8Bit().constData());
+  kw::FinishCheck(report, s, o);
+  if (o.status == kw::LoadOutcome::ConversionError && report.boats.empty()) {
+    std::fprintf(stderr, "%s\n", o.error.Text().toLocal8Bit().constData());
+    return kExitConversion;
+  }
+  if (json) {
+    Print(kw::CheckJson(report, s));
+  } else {
+    std::fputs(kw::CheckText(report, s).toUtf8().constData(), stdout);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,7 +145,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  static const QStringList kCommands = {"summary",      "report",   "kml-race",
+  static const QStringList kCommands = {"summary",      "check",    "report", "kml-race",
                                         "kml-snapshot", "snapshot", "video"};
   if (args.isEmpty() || !kCommands.contains(args.first()))
     return Usage(args.isEmpty() ? QStringLiteral("no command") : "unknown command " + args.first());
@@ -140,13 +170,14 @@ int main(int argc, char** argv) {
                      : a == QStringLiteral("--speed") && video                      ? &speed
                      : a == QStringLiteral("--fps") && video                        ? &fps
                                                                                     : nullptr;
-    if (a == QStringLiteral("--json") && command == QStringLiteral("summary")) {
+    const bool prints = command == QStringLiteral("summary") || command == QStringLiteral("check");
+    if (a == QStringLiteral("--json") && prints) {
       json = true;
     } else if (picture && (a == QStringLiteral("--north-up") || a == QStringLiteral("--wind-up"))) {
       shot.northUp = a == QStringLiteral("--north-up") ? 1 : 0;
     } else if (picture && a == QStringLiteral("--still")) {
       shot.still = true;
-    } else if (value && i + 1 < args.size() && (value != &out || command != "summary") &&
+    } else if (value && i + 1 < args.size() && (value != &out || !prints) &&
                (value != &at || command == "kml-snapshot" || snapshot)) {
       *value = args[++i];
     } else {
@@ -213,6 +244,7 @@ int main(int argc, char** argv) {
         QFileInfo(inAdmin).isFile() ? inAdmin : QFileInfo(race).absoluteFilePath();
     s.race.RaceListIndex = kw::RaceListIndexOf(s.race);
   }
+  if (command == QStringLiteral("check")) return Check(s, json);
   CliHooks hooks;
   const kw::LoadOutcome o = kw::LoadRace(s, hooks);
   if (!o.notice.isEmpty()) std::fprintf(stderr, "%s\n", o.notice.toLocal8Bit().constData());
@@ -228,8 +260,7 @@ int main(int argc, char** argv) {
   }
   if (command == QStringLiteral("summary")) {
     if (json) {
-      const QByteArray doc = QJsonDocument(kw::SummaryJson(s)).toJson(QJsonDocument::Indented);
-      std::fwrite(doc.constData(), 1, static_cast<size_t>(doc.size()), stdout);
+      Print(kw::SummaryJson(s));
     } else {
       std::fputs(kw::SummaryText(s).toUtf8().constData(), stdout);
     }

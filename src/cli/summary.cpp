@@ -15,6 +15,8 @@ QString Dt(double dayCount) {
   return QString::fromStdString(FormatDateTime(dayCount));
 }
 
+}  // namespace
+
 QString ReasonText(DroppedBoat::Reason r) {
   switch (r) {
     case DroppedBoat::MissingFile:
@@ -26,6 +28,8 @@ QString ReasonText(DroppedBoat::Reason r) {
   }
   return {};
 }
+
+namespace {
 
 QString KindText(int kind) {
   return kind == 1 ? QStringLiteral("UP") : kind == 2 ? QStringLiteral("DN") : QStringLiteral("-");

@@ -4,7 +4,12 @@
 #include <QJsonObject>
 #include <QString>
 
+#include "race/model.h"
+
 namespace kw {
+
+// Why a boat was dropped, as both commands print it.
+QString ReasonText(DroppedBoat::Reason r);
 
 struct RaceSession;
 

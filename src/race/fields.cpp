@@ -2,28 +2,16 @@
 
 namespace kw {
 
-namespace {
-inline bool IsBlank(unsigned char c) {
-  return c <= 0x20 || c == 0x7f;
-}
-}  // namespace
-
-std::string_view Trim(std::string_view s) {
-  size_t a = 0, b = s.size();
-  while (a < b && IsBlank(static_cast<unsigned char>(s[a]))) ++a;
-  while (b > a && IsBlank(static_cast<unsigned char>(s[b - 1]))) --b;
-  return s.substr(a, b - a);
-}
-
 void SplitFields(std::string_view line, char sep, Fields& out) {
   static constexpr std::string_view kZero = "0";
-  out.Field.fill(std::string_view());
+  // Slots beyond FieldCount are never read (operator[] answers empty for them), so they are not
+  // cleared: this runs once per line of every text file.
   out.FieldCount = 0;
   out.Overflow = false;
   const bool blank = sep == ' ';
   std::string_view rest = Trim(line);
   while (true) {
-    size_t pos = blank ? rest.find_first_of(" \t") : rest.find(sep);
+    size_t pos = blank ? FindEither(rest, ' ', '\t') : rest.find(sep);
     std::string_view f = Trim(rest.substr(0, pos));
     if (out.FieldCount < kMaxFields) {
       out.Field[out.FieldCount++] = f.empty() ? kZero : f;

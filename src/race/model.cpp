@@ -118,10 +118,12 @@ void DeriveSpeedAndCourse(RaceData& r, double cosCentreLat) {
 }
 
 void ApplyCorrectedTime(RaceData& r, int row) {
-  const int n = r.BoatSampleCount[row];
-  const double f = r.BoatFactor[row];
-  if (r.CorrectedTimeMode <= 0 || n <= 100 || f <= 0) return;
-  auto& t = r.TrackTime[row];
+  ApplyCorrectedTime(r.TrackTime[row], r.BoatSampleCount[row], r.BoatFactor[row],
+                     r.CorrectedTimeMode);
+}
+
+void ApplyCorrectedTime(std::vector<double>& t, int n, double f, int mode) {
+  if (mode <= 0 || n <= 100 || f <= 0) return;
   for (int i = 1; i <= n; ++i) {
     if (t[i] > 0) t[i] = RoundHalfEven(f * t[i]);
   }

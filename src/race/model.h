@@ -183,6 +183,8 @@ void DeriveSpeedAndCourse(RaceData& race, double cosCentreLat);
 
 // In corrected-time mode, scales the times after the gun of one boat row by its factor.
 void ApplyCorrectedTime(RaceData& race, int row);
+// The same rule on times 1..n of a track read apart from the tables.
+void ApplyCorrectedTime(std::vector<double>& times, int n, double factor, int correctedTimeMode);
 
 // Recomputes ClockSpan from ClockFirst and ClockLast.
 void UpdateClockSpan(RaceData& race);

@@ -12,8 +12,14 @@ namespace kw {
 inline double RoundHalfEven(double x) {
   return std::nearbyint(x);
 }
+// Values beyond int saturate and NaN gives 0: a time or count read from a damaged file must not
+// make the conversion undefined.
 inline int RoundInt(double x) {
-  return static_cast<int>(std::nearbyint(x));
+  const double r = std::nearbyint(x);
+  if (!(r == r)) return 0;
+  if (r >= 2147483647.0) return 2147483647;
+  if (r <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int>(r);
 }
 
 // Whole text (already trimmed) as a decimal integer with an optional sign.

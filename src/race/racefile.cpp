@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include <cmath>
+#include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "race/datetime.h"
@@ -29,6 +32,31 @@ double RealField(const Fields& f, int i) {
   if (!ParseReal(f[i], v)) throw ConversionError{NotAReal(f[i])};
   return v;
 }
+
+// Values that later become whole seconds or degrees in an int: beyond the limits they would
+// overflow, so the line is refused rather than the value wrapped.
+int IntFieldWithin(const Fields& f, int i, int limit, const char* unit) {
+  const int v = IntField(f, i);
+  if (v < -limit || v > limit) {
+    throw ConversionError{"'" + std::string(f[i]) + "' is out of range (-" + std::to_string(limit) +
+                          " to " + std::to_string(limit) + " " + unit + ")"};
+  }
+  return v;
+}
+
+double RealFieldWithin(const Fields& f, int i, double limit, const char* unit) {
+  const double v = RealField(f, i);
+  if (std::fabs(v) > limit) {
+    throw ConversionError{"'" + std::string(f[i]) + "' is out of range (-" + ShortestReal(limit) +
+                          " to " + ShortestReal(limit) + " " + unit + ")"};
+  }
+  return v;
+}
+
+// A week before the gun is longer than any real sequence; a year is longer than any race.
+constexpr int kMaxPreStartMinutes = 7 * 24 * 60;
+constexpr long long kMaxRaceSeconds = 366LL * 86400;
+constexpr int kMaxAngle = 3600;
 
 double DateTimeField(const Fields& f, int i) {
   auto v = ParseDateTime(f[i]);
@@ -131,7 +159,7 @@ void ReadLine(RaceData& r, const Fields& f, int lineNo, CapacityNotes& notes) {
   } else if (kw == "T2") {
     r.RaceSubtitle = std::string(f[1]);
   } else if (kw == "MG") {
-    r.MagneticVariation = RealField(f, 1);
+    r.MagneticVariation = RealFieldWithin(f, 1, kMaxAngle, "degrees");
   } else if (kw == "LG") {
     r.DefaultBoatLength = RealField(f, 1);
   } else if (kw == "ST") {
@@ -141,11 +169,11 @@ void ReadLine(RaceData& r, const Fields& f, int lineNo, CapacityNotes& notes) {
   } else if (kw == "TD") {
     r.TimeZoneHours = IntField(f, 1);
   } else if (kw == "WD") {
-    r.WindDirection = IntField(f, 1);
+    r.WindDirection = IntFieldWithin(f, 1, kMaxAngle, "degrees");
   } else if (kw == "WF") {
     r.WindFileName = std::string(f[1]);
   } else if (kw == "BT") {
-    r.PreStartSeconds = IntField(f, 1) * 60;
+    r.PreStartSeconds = IntFieldWithin(f, 1, kMaxPreStartMinutes, "minutes") * 60;
   } else if (kw == "NU") {
     r.NorthUp = IntField(f, 1);
   } else if (kw == "PS") {
@@ -156,7 +184,7 @@ void ReadLine(RaceData& r, const Fields& f, int lineNo, CapacityNotes& notes) {
   }
 }
 
-void DeriveAfterRead(RaceData& r, bool modeChosenByUser) {
+void DeriveAfterRead(RaceData& r, const QString& path, bool modeChosenByUser) {
   // 2: a "^^" suffix on the name carries the hull length.
   for (int b = 1; b <= r.BoatCount; ++b) {
     std::string& name = r.BoatName[b];
@@ -187,6 +215,9 @@ void DeriveAfterRead(RaceData& r, bool modeChosenByUser) {
   if (r.PreStartSeconds == 0) r.PreStartSeconds = 180;
   r.ClockFirst = -r.PreStartSeconds - 10;
   r.ClockLast = static_cast<double>(SecondsBetween(r.StartTime, r.FinishTime) + 30);
+  // A start without a finish (or the reverse) would span the years back to the zero date:
+  // the clock range stays that of a race finishing at the gun and the read fails below.
+  if (std::fabs(r.ClockLast) > kMaxRaceSeconds) r.ClockLast = 30;
   UpdateClockSpan(r);
   // 7, 8
   r.WindwardBearing = RoundInt(r.MagneticVariation) + r.WindDirection;
@@ -195,8 +226,7 @@ void DeriveAfterRead(RaceData& r, bool modeChosenByUser) {
   const QString title = DisplayText(r.RaceTitle);
   const QString subtitle = DisplayText(r.RaceSubtitle);
   r.RaceCaption = QStringLiteral("keelway  ");
-  if (title.size() < 2 && subtitle.size() < 2)
-    r.RaceCaption += QFileInfo(r.RaceFilePath).fileName();
+  if (title.size() < 2 && subtitle.size() < 2) r.RaceCaption += QFileInfo(path).fileName();
   if (subtitle.size() < 2) r.RaceCaption2 = QString::fromStdString(FormatShortDate(r.RaceDate));
   if (title.size() >= 2) r.RaceCaption = title;
   if (subtitle.size() >= 2) r.RaceCaption2 = subtitle;
@@ -207,6 +237,16 @@ void DeriveAfterRead(RaceData& r, bool modeChosenByUser) {
   if (r.PreStartSpeed == 0) r.PreStartSpeed = r.RaceSpeed;
   r.Controls.RaceSpeedPosition = SpeedToPosition(static_cast<float>(r.RaceSpeed));
   r.Controls.PreStartSpeedPosition = SpeedToPosition(static_cast<float>(r.PreStartSpeed));
+}
+
+// Why the start and finish times give no race window, or null. Checked after the whole file,
+// as either time may carry over from the race before.
+const char* RaceWindowFault(const RaceData& r) {
+  if (r.StartTime != 0 && r.FinishTime == 0) return "no finish time (an FT line)";
+  if (r.StartTime == 0 && r.FinishTime != 0) return "no start time (an ST line)";
+  if (std::llabs(SecondsBetween(r.StartTime, r.FinishTime)) > kMaxRaceSeconds)
+    return "the finish time is more than a year from the start time";
+  return nullptr;
 }
 
 }  // namespace
@@ -248,7 +288,11 @@ RaceFileResult ReadRaceFile(RaceData& r, const QString& path, bool modeChosenByU
     lineNo = 0;
     r.StartTimeUtc = r.StartTime - r.TimeZoneHours / 24.0;
     r.FinishTimeUtc = r.FinishTime - r.TimeZoneHours / 24.0;
-    DeriveAfterRead(r, modeChosenByUser);
+    DeriveAfterRead(r, path, modeChosenByUser);
+    if (const char* why = RaceWindowFault(r)) {
+      result.ok = false;
+      result.error = {name, 0, QString::fromLatin1(why)};
+    }
   } catch (const ConversionError& e) {
     r.StartTimeUtc = r.StartTime - r.TimeZoneHours / 24.0;
     r.FinishTimeUtc = r.FinishTime - r.TimeZoneHours / 24.0;

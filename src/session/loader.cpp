@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "race/coastline.h"
 #include "race/fields.h"
@@ -13,6 +15,7 @@
 #include "race/tracks/dispatch.h"
 #include "race/wind.h"
 #include "session/session.h"
+#include "session/track_pool.h"
 #include "view/geometry.h"
 
 namespace kw {
@@ -121,10 +124,14 @@ void SetBoatShape(RaceData& r) {
 }
 
 LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber,
-                          const std::function<void()>& processEvents) {
-  LoadTrackResult result = ReadBoatTrack(race, boatNumber, processEvents);
+                          const std::function<void()>& processEvents, bool assess) {
+  LoadTrackResult result = ReadBoatTrack(race, boatNumber, processEvents, assess);
   if (result.resetsZoom) view.TraceZoomOut = 1.0;
   return result;
+}
+
+int LoadHooks::TrackReaders() const {
+  return TrackPool::DefaultWorkers();
 }
 
 LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
@@ -132,6 +139,15 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
   LoadOutcome out;
   r.DroppedBoatCount = 0;
   const int total = r.BoatCount;
+  const int readers = hooks.TrackReaders();
+  std::optional<TrackPool> pool;
+  if (readers > 0 && total > 0) {
+    // Every job is made before the first boat is stored: storing moves later boats' settings.
+    std::vector<TrackJob> jobs(static_cast<size_t>(total) + 1);
+    for (int i = 1; i <= total; ++i)
+      jobs[static_cast<size_t>(i)] = JobOf(r, i, hooks.AssessesTracks());
+    pool.emplace(std::move(jobs), readers);
+  }
   for (int i = 1; i <= total; ++i) {
     hooks.ProcessEvents();
     const QString text = QStringLiteral("LOADING  ") + DisplayText(r.BoatTrackFile[i]) +
@@ -141,10 +157,18 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
       r.BoatCount = i - 1 - r.DroppedBoatCount;
       return out;
     }
-    LoadTrackResult t = LoadTrack(r, s.view, i, [&hooks] { hooks.ProcessEvents(); });
+    LoadTrackResult t;
+    if (pool) {
+      t = CommitTrack(r, i, pool->Take(i, [&hooks] { hooks.ProcessEvents(); }));
+      if (t.resetsZoom) s.view.TraceZoomOut = 1.0;
+    } else {
+      t = LoadTrack(
+          r, s.view, i, [&hooks] { hooks.ProcessEvents(); }, hooks.AssessesTracks());
+    }
     if (t.beep) hooks.Beep();
     const int row = i - r.DroppedBoatCount;
     if (!t.ok) {
+      hooks.TrackRead(i, row, t, nullptr);
       // What was read so far stays; the boats after this one are not loaded.
       out.status = LoadOutcome::ConversionError;
       out.error = t.error;
@@ -162,6 +186,9 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
                      : DroppedBoat::TooFewSamples;
       r.DroppedBoats.push_back(d);
       ++r.DroppedBoatCount;
+      hooks.TrackRead(i, row, t, &r.DroppedBoats.back());
+    } else {
+      hooks.TrackRead(i, row, t, nullptr);
     }
   }
   r.BoatCount -= r.DroppedBoatCount;

@@ -12,6 +12,7 @@
 
 namespace kw {
 
+struct DroppedBoat;
 struct RaceData;
 struct RaceSession;
 struct ViewState;
@@ -39,6 +40,16 @@ class LoadHooks {
   virtual void PanelLayout() {}
   // Timer2 started, stopwatch shown, view radio buttons and edit fields set.
   virtual void Started() {}
+  // Threads that read track files; 0 reads them one after another on the loader's thread.
+  // Either way the result is the same.
+  virtual int TrackReaders() const;
+  // True asks for each track's quality (LoadTrackResult::quality); the data-quality report.
+  virtual bool AssessesTracks() const { return false; }
+  // Boat i (race-file order) was read into `row`: what the reader found, and the entry it was
+  // dropped with, or null when it stays. Called for a track that failed too, before the load
+  // stops.
+  virtual void TrackRead(int /*i*/, int /*row*/, const LoadTrackResult& /*result*/,
+                         const DroppedBoat* /*dropped*/) {}
 };
 
 struct LoadOutcome {
@@ -67,9 +78,10 @@ void SetBoatShape(RaceData& race);
 // Reads one boat's track (ReadBoatTrack); a short track whose format says so resets the view's
 // trace zoom-out.
 LoadTrackResult LoadTrack(RaceData& race, ViewState& view, int boatNumber,
-                          const std::function<void()>& processEvents = {});
+                          const std::function<void()>& processEvents = {}, bool assess = false);
 
-// Reads every boat's track with progress; drops boats with fewer than 15 samples.
+// Reads every boat's track with progress (on hooks.TrackReaders() threads, stored in boat
+// order); drops boats with fewer than 15 samples.
 LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks);
 
 // The whole loading sequence, in order.

@@ -76,6 +76,7 @@ TEST(Cli, TextSummaryAndStatuses) {
             "BN,a.gpx,Alpha\nBN,gone.gpx,Gone\n");
   dir.Write("raceadmin/bad.txt", "T1,Bad\nBN,a.gpx,Alpha\nMK,1,x\n");
   dir.Write("raceadmin/empty.txt", "T1,Empty\nBN,none.gpx,X\n");
+  dir.Write("raceadmin/nofinish.txt", "T1,No finish\nST,2007/05/12 10:00:00\nBN,a.gpx,Alpha\n");
 
   CliRun ok = Cli({"summary", "--root", dir.path(), "--race", "good.txt"});
   ASSERT_EQ(ok.status, 0) << ok.err.toStdString();
@@ -85,6 +86,11 @@ TEST(Cli, TextSummaryAndStatuses) {
   CliRun bad = Cli({"summary", "--root", dir.path(), "--race", "bad.txt"});
   EXPECT_EQ(bad.status, 3);
   EXPECT_TRUE(bad.err.contains("bad.txt: 'x' is not a valid floating point value (line 3)"));
+
+  // A start without a finish is a fault of the race file, not a race whose boats all vanished.
+  CliRun noFinish = Cli({"summary", "--root", dir.path(), "--race", "nofinish.txt"});
+  EXPECT_EQ(noFinish.status, 3);
+  EXPECT_TRUE(noFinish.err.contains("nofinish.txt: no finish time (an FT line)"));
 
   CliRun none = Cli({"summary", "--root", dir.path(), "--race", "empty.txt"});
   EXPECT_EQ(none.status, 2);

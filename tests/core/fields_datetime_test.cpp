@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "race/datetime.h"
 #include "race/fields.h"
 #include "race/numbers.h"
@@ -69,6 +71,13 @@ TEST(Numbers, ShortestRealAndRounding) {
   EXPECT_EQ(RoundHalfEven(2.5), 2);
   EXPECT_EQ(RoundHalfEven(3.5), 4);
   EXPECT_EQ(RoundHalfEven(-2.5), -2);
+  // Beyond int the result saturates instead of being undefined; NaN gives 0.
+  EXPECT_EQ(RoundInt(2.5), 2);
+  EXPECT_EQ(RoundInt(-3.5), -4);
+  EXPECT_EQ(RoundInt(2147483646.6), 2147483647);
+  EXPECT_EQ(RoundInt(-3.4e9), -2147483647 - 1);
+  EXPECT_EQ(RoundInt(1e300), 2147483647);
+  EXPECT_EQ(RoundInt(std::nan("")), 0);
 }
 
 TEST(DateTime, ParsesBothFormsAndShortFields) {
@@ -94,6 +103,24 @@ TEST(DateTime, RejectsWhatIsNotADate) {
   }
   EXPECT_TRUE(ParseDateTime("2008/02/29 00:00:00"));
   EXPECT_FALSE(ParseDateTime("2007/02/29 00:00:00"));
+}
+
+// The usual shapes take a short path; each must give bit for bit what the general scan gives
+// for the same date-time written another way.
+TEST(DateTime, UsualShapesAgreeWithTheGeneralScan) {
+  struct Pair {
+    const char* usual;
+    const char* general;
+  };
+  for (const Pair& p :
+       {Pair{"2007/05/12 10:30:07", "2007/5/12 10:30:07"},
+        Pair{"2007-05-12T10:30:07", "2007-05-12  10:30:07"}, Pair{"2007/05/12", "2007/5/12"},
+        Pair{"1899/12/30", "1899/12/30 0:0"}, Pair{"2024/02/29 23:59:59", "2024/2/29 23:59:59.0"},
+        Pair{"1850/01/01 00:00:01", "1850/1/1 0:0:1"}}) {
+    const auto a = ParseDateTime(p.usual), b = ParseDateTime(p.general);
+    ASSERT_TRUE(a && b) << p.usual;
+    EXPECT_EQ(*a, *b) << p.usual;
+  }
 }
 
 TEST(DateTime, SecondsBetweenRoundsMagnitudeAndFormatsBack) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include <QDir>
@@ -267,4 +268,49 @@ TEST(RaceFileWrite, MissingFileWritesNothing) {
   t.race.RaceFilePath = t.dir.path() + "raceadmin/none.txt";
   EXPECT_TRUE(WriteRaceFile(t.race).ok);
   EXPECT_FALSE(QFileInfo::exists(t.race.RaceFilePath));
+}
+
+// Values that would overflow once turned into seconds or an int, and start/finish pairs that
+// give no race window: refused with a message, the clock range kept sane.
+TEST(RaceFile, OutOfRangeValuesAndMissingTimesAreRefused) {
+  struct Case {
+    const char* text;
+    long long line;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"ST,2007/05/12 10:00:00\nFT,2007/05/12 11:00:00\nBT,99999999\n", 3,
+       "'99999999' is out of range (-10080 to 10080 minutes)"},
+      {"BT,-10081\n", 1, "'-10081' is out of range (-10080 to 10080 minutes)"},
+      {"WD,2147483647\n", 1, "'2147483647' is out of range (-3600 to 3600 degrees)"},
+      {"MG,1e300\n", 1, "'1e300' is out of range (-3600 to 3600 degrees)"},
+      {"ST,2007/05/12 10:00:00\nBN,a.gpx,A\n", 0, "no finish time (an FT line)"},
+      {"FT,2007/05/12 10:00:00\n", 0, "no start time (an ST line)"},
+      {"ST,2007/05/12 10:00:00\nFT,2009/05/12 10:00:00\n", 0,
+       "the finish time is more than a year from the start time"},
+  };
+  for (const Case& c : cases) {
+    Race t;  // a first race: nothing carries over
+    auto r = t.Read(c.text);
+    EXPECT_FALSE(r.ok) << c.text;
+    EXPECT_EQ(r.error.line, c.line) << c.text;
+    EXPECT_EQ(r.error.message.toStdString(), c.message) << c.text;
+    EXPECT_LE(std::fabs(t.race.ClockLast), 366.0 * 86400) << c.text;
+    EXPECT_GE(t.race.ClockSpan, 0) << c.text;
+  }
+  // At the limits the values stand.
+  Race t;
+  auto r = t.Read("ST,2007/05/12 10:00:00\nFT,2008/05/11 10:00:00\nBT,10080\nWD,-3600\n");
+  ASSERT_TRUE(r.ok) << r.error.Text().toStdString();
+  EXPECT_EQ(t.race.PreStartSeconds, 604800);
+  EXPECT_EQ(t.race.ClockSpan, 365 * 86400 + 30 + 604810);
+}
+
+// The caption names the file that was read, whatever RaceFilePath held before.
+TEST(RaceFile, CaptionNamesTheFileRead) {
+  Race t;
+  t.dir.Write("raceadmin/other.txt", "BN,a.gpx,A\n");
+  t.race.RaceFilePath = t.dir.path() + "raceadmin/previous.txt";
+  ASSERT_TRUE(ReadRaceFile(t.race, t.dir.path() + "raceadmin/other.txt").ok);
+  EXPECT_EQ(t.race.RaceCaption, "keelway  other.txt");
 }

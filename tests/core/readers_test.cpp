@@ -121,6 +121,48 @@ TEST(Gpx, PointsBeforeThePreStartWindowAreDropped) {
   EXPECT_EQ(r.t(1), -239);
 }
 
+// The common time form is read on a short path; every text near it must give what the general
+// date-time rules give: the same value, or the same refusal.
+TEST(Gpx, CommonTimeFormAgreesWithTheGeneralRules) {
+  struct Case {
+    const char* time;
+    const char* general;  // the text the general rules read; null: refused
+  };
+  const Case cases[] = {
+      {"2007-05-12T01:00:05Z", "2007-05-12 01:00:05"},
+      {"2007-05-12t01:00:05", "2007-05-12 01:00:05"},
+      {"2007-05-12T01:00:05.75+09:00", "2007-05-12 01:00:05"},
+      {" 2007-05-12T01:00:05Z ", "2007-05-12 01:00:05"},
+      {"2007-05-12T1:00:05Z", nullptr},
+      {"2007-5-12T01:00:05Z", "2007-5-12 01:00:05"},
+      {"2007-05-12T23:59:59Z", "2007-05-12 23:59:59"},
+      {"2007-05-12T24:00:00Z", nullptr},
+      {"2007-05-12T01:60:00Z", nullptr},
+      {"2007-02-29T01:00:00Z", nullptr},
+      {"2008-02-29T01:00:00Z", "2008-02-29 01:00:00"},
+      {"2007-13-12T01:00:00Z", nullptr},
+      {"2007/05/12T01:00:05Z", "2007/05/12 01:00:05"},
+      {"2007-05-12", "2007-05-12"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.time);
+    Row a;
+    const auto r = a.Read(TrackFormat::Gpx, "<gpx>" + Point(R"(lat="35" lon="139")", c.time));
+    if (!c.general) {
+      EXPECT_FALSE(r.ok);
+      continue;
+    }
+    ASSERT_TRUE(r.ok) << r.error.Text().toStdString();
+    const long long want = SecondsBetween(a.race.StartTimeUtc, *ParseDateTime(c.general));
+    if (want <= -a.race.PreStartSeconds - 60) {
+      EXPECT_EQ(a.n(), 0);
+      continue;
+    }
+    ASSERT_EQ(a.n(), 1);
+    EXPECT_EQ(a.t(1), static_cast<double>(want));
+  }
+}
+
 TEST(TextTrack, CoordinateModes) {
   EXPECT_DOUBLE_EQ(*ParseCoordinate("N3539.7234", kCoordDegMin), 2139.7234);
   EXPECT_DOUBLE_EQ(*ParseCoordinate("W13946.9876", kCoordDegMin), -8386.9876);

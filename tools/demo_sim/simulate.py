@@ -554,6 +554,11 @@ def logged_samples(race, boat, tr):
         sog = max(0.0, tr.v[j] / KN + rng.gauss(0, 0.08))
         cog = wrap360(tr.h[j] + rng.gauss(0, 1.5))
         out.append((t, t - boat.clock_slow, x, y, sog, cog))
+    # A logger that lost its fix for a while: the samples are drawn as usual and then dropped,
+    # so nothing else about the track changes.
+    if boat.dropout:
+        t0, t1 = boat.dropout
+        out = [smp for smp in out if not t0 <= smp[0] < t1]
     return out
 
 
@@ -592,10 +597,30 @@ def xml_escape(s):
     return s.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;')
 
 
+# The sentences a boat with corrupt=True carries besides its own, by sample index: each
+# replaces nothing, so every fix stays. Two of its lines fail a strict parse (the bad
+# checksum and the glued pair); status V and the empty position are well-formed.
+CORRUPT_AT = {300: 'checksum', 450: 'void', 600: 'empty', 900: 'glued'}
+CORRUPT_STRICT_FAILURES = 2
+
+
+def corrupt_sentence(kind, hms, la, ns, lo, ew, date):
+    if kind == 'checksum':
+        good = nmea('GPRMC,%s,A,%s,%s,%s,%s,0.00,0.0,%s,,,A' % (hms, la, ns, lo, ew, date))
+        wrong = '%02X' % (int(good[-4:-2], 16) ^ 0x5A)
+        return good[:-4] + wrong + '\r\n'
+    if kind == 'void':
+        return nmea('GPRMC,%s,V,%s,%s,%s,%s,0.00,0.0,%s,,,N' % (hms, la, ns, lo, ew, date))
+    if kind == 'empty':
+        return nmea('GPRMC,%s,A,,,,,0.00,0.0,%s,,,A' % (hms, date))
+    # a sentence cut off by the logger, the next one written straight after it
+    return nmea('GPRMC,%s,A,%s,%s,%s,%s,0.00,0.0,%s,,,A' % (hms, la, ns, lo, ew, date))[:30]
+
+
 def write_nmea(race, boat, samples):
     rng = random.Random(boat.seed * 11 + 5)
     out = []
-    for _, tl, x, y, sog, cog in samples:
+    for k, (_, tl, x, y, sog, cog) in enumerate(samples):
         lat, lon = race.frame.to_ll(x, y)
         u = race.utc(tl)
         hms = u.strftime('%H%M%S') + '.00'
@@ -603,6 +628,8 @@ def write_nmea(race, boat, samples):
         ns, ew = ('N' if lat >= 0 else 'S'), ('E' if lon >= 0 else 'W')
         sats = 8 + rng.randint(0, 3)
         hdop = 0.8 + 0.1 * rng.randint(0, 4)
+        if boat.corrupt and k in CORRUPT_AT:
+            out.append(corrupt_sentence(CORRUPT_AT[k], hms, la, ns, lo, ew, u.strftime('%d%m%y')))
         out.append(nmea('GPGGA,%s,%s,%s,%s,%s,1,%02d,%.1f,%.1f,M,39.4,M,,'
                         % (hms, la, ns, lo, ew, sats, hdop, 1.5 + rng.random())))
         out.append(nmea('GPRMC,%s,A,%s,%s,%s,%s,%.2f,%.1f,%s,,,A'
@@ -834,6 +861,8 @@ def make_boats(race, entries, seed):
         b.text_style = e.get('text_style', 'dm')
         b.gpx_name = e.get('gpx_name', e['name'])
         b.missing = e.get('missing', False)
+        b.dropout = e.get('dropout')
+        b.corrupt = e.get('corrupt', False)
         boats.append(b)
     return boats
 
@@ -943,7 +972,8 @@ RACE2 = dict(
             dict(file='c-02.gpx', name='Kuroshio', fmt='gpx', interval=2, handicap=1.035),
             dict(file='c-03.gpx', name='Southern Cross', fmt='gpx', interval=3, handicap=0.968),
             dict(file='c-04.gpx', name='Aoi Umi', fmt='gpx', interval=2, handicap=0.992),
-            dict(file='c-05.log', name='Fuji', fmt='nmea', interval=2, handicap=1.021),
+            dict(file='c-05.log', name='Fuji', fmt='nmea', interval=2, handicap=1.021,
+                 dropout=(2000, 2046), corrupt=True),
             dict(file='c-06.gpx', name='Marine Blue', fmt='gpx', interval=2, handicap=0.957),
             dict(file='c-07.gpx', name='Enoshima Star', fmt='gpx', interval=2, handicap=1.010),
         ]),
@@ -1255,13 +1285,19 @@ def check_formats(files):
             pts = root.findall('.//%strkpt' % ns)
             check(pts and all(p.find(ns + 'time') is not None for p in pts), path)
         elif path.endswith('.log'):
+            failures = 0
             for line in data.split(b'\r\n')[:-1]:
                 s = line.decode('ascii')
-                body, ck = s[1:].split('*')
+                parts = s[1:].split('*')
                 x = 0
-                for ch in body:
+                for ch in parts[0]:
                     x ^= ord(ch)
-                check(s[0] == '$' and ck == '%02X' % x, path)
+                if not (s[0] == '$' and len(parts) == 2 and parts[1] == '%02X' % x):
+                    failures += 1
+            corrupt = {e['file'] for cfg in (RACE1, RACE2, RACE3) for _, lst in cfg['classes']
+                       for e in lst if e.get('corrupt')}
+            expected = CORRUPT_STRICT_FAILURES if path.split('/')[-1] in corrupt else 0
+            check(failures == expected, '%s: %d lines fail a strict parse' % (path, failures))
         elif path.endswith(('.dtr', '.trk')):
             recs = [ln.split() for ln in data.decode('ascii').split('\r\n') if ln]
             n = sum(1 for r in recs if len(r) == 6 and r[0] == 'T')

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include "race/model.h"
 #include "race/text.h"
 #include "race/tracks/readers.h"
@@ -58,7 +60,7 @@ TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const Q
 }
 
 LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
-                              const std::function<void()>& processEvents) {
+                              const std::function<void()>& processEvents, bool assess) {
   LoadTrackResult result;
   const int row = boatNumber - r.DroppedBoatCount;
   // Moved down even when the file is missing or unreadable: otherwise the row would keep the
@@ -86,10 +88,99 @@ LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
   static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
+  result.why.outsideWindow = store.outsideWindow();
+  result.recordsRead = store.offered() + result.why.Total() - result.why.outsideWindow;
+  result.anyFix = store.offered() > 0;
+  result.firstFix = store.firstOffered();
+  result.lastFix = store.lastOffered();
+  if (assess) result.quality = AssessTrack(r.TrackTime[row], r.TrackLat[row], r.TrackLon[row], n);
   // A file no reader takes reads nothing and leaves the zoom alone.
   result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
   ApplyCorrectedTime(r, row);
   return result;
+}
+
+TrackJob JobOf(const RaceData& r, int boatNumber, bool assess) {
+  TrackJob job;
+  job.folder = r.ProgramFolder + QStringLiteral("gpsdat/");
+  job.file = r.BoatTrackFile[boatNumber];
+  job.settings = SettingsOf(r, boatNumber);
+  job.factor = r.BoatFactor[boatNumber];
+  job.correctedTimeMode = r.CorrectedTimeMode;
+  job.assess = assess;
+  return job;
+}
+
+PreparedTrack ReadTrackJob(const TrackJob& job) {
+  PreparedTrack p;
+  LoadTrackResult& result = p.result;
+  const QString path = ResolveFile(job.folder, job.file);
+  if (path.isEmpty()) return p;
+  result.fileFound = true;
+  const QString name = QFileInfo(path).fileName();
+  std::string data;
+  QString why;
+  if (!ReadWholeFile(path, data, &why)) {
+    result.ok = false;
+    result.error = {name, 0, why};
+    return p;
+  }
+  TrackFormat format = FormatOfName(name);
+  if (format == TrackFormat::None) format = FormatOfContent(data);
+  result.formatKnown = format != TrackFormat::None;
+  TrackStore store(job.settings, p.buffer);
+  static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
+  const int n = store.Finish();
+  p.stored = true;
+  result.why.outsideWindow = store.outsideWindow();
+  result.recordsRead = store.offered() + result.why.Total() - result.why.outsideWindow;
+  result.anyFix = store.offered() > 0;
+  result.firstFix = store.firstOffered();
+  result.lastFix = store.lastOffered();
+  if (job.assess) result.quality = AssessTrack(p.buffer.time, p.buffer.lat, p.buffer.lon, n);
+  result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
+  ApplyCorrectedTime(p.buffer.time, n, job.factor, job.correctedTimeMode);
+  return p;
+}
+
+namespace {
+
+// The row as TrackStore leaves it: its first slots (up to the first capacity) keep what the row
+// held before (a dropped boat's samples), later ones are zero, samples 1..n are the track's.
+template <typename T>
+void StoreRow(std::vector<T>& row, std::vector<T>& fresh, int n) {
+  const size_t keep = std::min<size_t>(row.size(), TrackStore::kFirstCapacity);
+  for (size_t i = 0; i < keep && i < fresh.size(); ++i) {
+    if (i == 0 || i > static_cast<size_t>(n)) fresh[i] = row[i];
+  }
+  row.swap(fresh);
+}
+
+template <typename T>
+void GrowRow(std::vector<T>& row, size_t capacity) {
+  row.resize(std::min<size_t>(row.size(), TrackStore::kFirstCapacity));
+  row.resize(capacity);
+}
+
+}  // namespace
+
+LoadTrackResult CommitTrack(RaceData& r, int boatNumber, PreparedTrack&& p) {
+  const int row = boatNumber - r.DroppedBoatCount;
+  if (r.DroppedBoatCount > 0) CompactBoat(r, boatNumber, row);
+  r.BoatSampleCount[row] = 0;
+  r.BoatSkippedRecords[row] = 0;
+  if (!p.stored) return std::move(p.result);
+  TrackBuffer& b = p.buffer;
+  const size_t capacity = b.time.size();
+  StoreRow(r.TrackTime[row], b.time, b.count);
+  StoreRow(r.TrackLat[row], b.lat, b.count);
+  StoreRow(r.TrackLon[row], b.lon, b.count);
+  GrowRow(r.TrackSpeed[row], capacity);
+  GrowRow(r.TrackCourse[row], capacity);
+  r.BoatSampleCount[row] = b.count;
+  r.BoatSampleInterval[row] = b.interval;
+  r.BoatSkippedRecords[row] = p.result.skipped;
+  return std::move(p.result);
 }
 
 }  // namespace kw

@@ -5,8 +5,11 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "race/tracks/track_quality.h"
 #include "race/tracks/track_store.h"
 
 namespace kw {
@@ -28,12 +31,41 @@ struct LoadTrackResult : TrackReadResult {
   bool formatKnown = false;
   // A short track (under 100 samples) from a format whose rule resets the trace zoom-out.
   bool resetsZoom = false;
+  // Records the reader found: kept, or not kept for one of the reasons in `why`.
+  int recordsRead = 0;
+  // First and last record offered to the storing rules, in file order (seconds from the gun).
+  bool anyFix = false;
+  long long firstFix = 0, lastFix = 0;
+  // Filled when asked for: the kept samples before any corrected-time scaling.
+  std::optional<TrackQuality> quality;
 };
 
 // Reads the track of boat `boatNumber` (1-based in race-file order) into row
 // boatNumber - DroppedBoatCount, moving the boat's row down first when boats were dropped.
 // `processEvents`, when given, lets pending window messages run during long binary files.
+// `assess` fills the result's quality.
 LoadTrackResult ReadBoatTrack(RaceData& race, int boatNumber,
-                              const std::function<void()>& processEvents = {});
+                              const std::function<void()>& processEvents = {}, bool assess = false);
+
+// The same read in two halves, so that tracks can be read on several threads and stored in boat
+// order: a job holds everything the read needs (made before any boat is loaded, from the boat's
+// race-file position); ReadTrackJob touches nothing shared; CommitTrack then stores the result
+// into the boat's row exactly as ReadBoatTrack would have left it.
+struct TrackJob {
+  QString folder;  // gpsdat/
+  std::string file;
+  TrackSettings settings;
+  double factor = 0;
+  int correctedTimeMode = 0;
+  bool assess = false;
+};
+struct PreparedTrack {
+  LoadTrackResult result;
+  bool stored = false;  // the storing rules ran (the file was found and read)
+  TrackBuffer buffer;
+};
+TrackJob JobOf(const RaceData& race, int boatNumber, bool assess);
+PreparedTrack ReadTrackJob(const TrackJob& job);
+LoadTrackResult CommitTrack(RaceData& race, int boatNumber, PreparedTrack&& track);
 
 }  // namespace kw

@@ -29,20 +29,57 @@ inline bool At(std::string_view s, size_t p, std::string_view lowerNeedle) {
   return true;
 }
 
+// Case-insensitive search for a lower-case needle. For a letter, c | 0x20 equals it exactly when
+// c is that letter in either case, so the first character costs one compare.
 size_t FindCI(std::string_view s, std::string_view lowerNeedle, size_t from = 0) {
+  const size_t m = lowerNeedle.size();
+  if (s.size() < m) return std::string_view::npos;
   const char a = lowerNeedle[0];
-  const char A = (a >= 'a' && a <= 'z') ? static_cast<char>(a - 32) : a;
-  for (size_t p = from; p + lowerNeedle.size() <= s.size(); ++p) {
-    if ((s[p] == a || s[p] == A) && At(s, p, lowerNeedle)) return p;
+  const char fold = (a >= 'a' && a <= 'z') ? 0x20 : 0;
+  const char* d = s.data();
+  const size_t last = s.size() - m;
+  if (!fold) {
+    // A tag: few candidates, found by memchr.
+    for (size_t p = from; p <= last; ++p) {
+      const void* c = std::memchr(d + p, a, last + 1 - p);
+      if (!c) break;
+      p = static_cast<size_t>(static_cast<const char*>(c) - d);
+      if (At(s, p, lowerNeedle)) return p;
+    }
+    return std::string_view::npos;
+  }
+  for (size_t p = from; p <= last; ++p) {
+    if (static_cast<char>(d[p] | fold) == a && At(s, p, lowerNeedle)) return p;
   }
   return std::string_view::npos;
 }
 
-// The text between the first pair of quotes after the first occurrence of `name`.
-bool QuotedAfter(std::string_view pt, std::string_view name, std::string_view& value) {
-  size_t p = FindCI(pt, name);
-  if (p == std::string_view::npos) return false;
-  size_t q = pt.find_first_of("\"'", p + name.size());
+inline bool Digit(char c) {
+  return c >= '0' && c <= '9';
+}
+inline int Two(std::string_view r, size_t i) {
+  return (r[i] - '0') * 10 + (r[i + 1] - '0');
+}
+
+// The common time text "yyyy-mm-ddThh:mm:ss" (anything after it is not read, as below) read
+// straight. Anything else, or a value out of range, goes the general way, which then gives the
+// same value or the same message.
+bool CommonTime(std::string_view r, double& out) {
+  if (r.size() < 19 || r[4] != '-' || r[7] != '-' || (r[10] != 'T' && r[10] != 't') ||
+      r[13] != ':' || r[16] != ':')
+    return false;
+  for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
+    if (!Digit(r[i])) return false;
+  const int y = Two(r, 0) * 100 + Two(r, 2), mo = Two(r, 5), d = Two(r, 8);
+  const int h = Two(r, 11), mi = Two(r, 14), sec = Two(r, 17);
+  if (!IsValidDate(y, mo, d) || h > 23 || mi > 59 || sec > 59) return false;
+  out = EncodeDateTime(y, mo, d, h, mi, sec);
+  return true;
+}
+
+// The text between the first pair of quotes after `name`, found at p.
+bool QuotedAt(std::string_view pt, size_t p, size_t nameSize, std::string_view& value) {
+  size_t q = FindEither(pt, '"', '\'', p + nameSize);
   if (q == std::string_view::npos) return false;
   size_t e = pt.find(pt[q], q + 1);
   if (e == std::string_view::npos) return false;
@@ -110,28 +147,39 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
       // A file cut off inside its last point (a logger that lost power): that point is
       // incomplete, the rest of the track stands.
       ++result.skipped;
+      ++result.why.truncated;
       break;
     }
     const std::string_view pt = d.substr(p, end - p);
     const size_t at = p;
     p = end;
-    if (FindCI(pt, "lat") == std::string_view::npos ||
-        FindCI(pt, "lon") == std::string_view::npos ||
-        FindCI(pt, "time") == std::string_view::npos) {
+    // Each name is searched once; "<time>" present implies "time" present.
+    const size_t la = FindCI(pt, "lat");
+    const size_t lo = la == std::string_view::npos ? la : FindCI(pt, "lon");
+    if (lo == std::string_view::npos) {
+      ++result.why.emptyPosition;
       continue;
     }
     const size_t tm = FindCI(pt, "<time>");
-    if (tm == std::string_view::npos) continue;
+    if (tm == std::string_view::npos) {
+      ++result.why.noTime;
+      continue;
+    }
     std::string_view latText, lonText;
     double lat, lon;
-    if (!QuotedAfter(pt, "lat", latText) || !ParseReal(latText, lat))
+    if (!QuotedAt(pt, la, 3, latText) || !ParseReal(latText, lat))
       return fail(at, "latitude '" + std::string(latText) + "' does not convert");
-    if (!QuotedAfter(pt, "lon", lonText) || !ParseReal(lonText, lon))
+    if (!QuotedAt(pt, lo, 3, lonText) || !ParseReal(lonText, lon))
       return fail(at, "longitude '" + std::string(lonText) + "' does not convert");
-    // Date before the first 't', then the eight characters hh:mm:ss after it.
     std::string_view rest = pt.substr(tm + 6);
+    double common;
+    if (CommonTime(rest, common)) {
+      store.AddAt(common, lat * 60.0, lon * 60.0);
+      continue;
+    }
+    // Date before the first 't', then the eight characters hh:mm:ss after it.
     rest = rest.substr(0, rest.find('<'));  // the element's text only
-    size_t t = rest.find_first_of("tT");
+    size_t t = FindEither(rest, 't', 'T');
     std::string_view date = t == std::string_view::npos ? rest : rest.substr(0, t);
     std::string_view clock =
         t == std::string_view::npos ? std::string_view() : rest.substr(t + 1, 8);

@@ -24,9 +24,9 @@ int Hex(char c) {
 
 enum class Check { None, Good, Bad };
 
-// `s` is a sentence after its '$'. Splits off a "*hh" checksum and checks it.
-Check Checksum(std::string_view& s) {
-  size_t star = s.find('*');
+// `s` is a sentence after its '$'; `star` the position of its first '*'. Splits off a "*hh"
+// checksum and checks it.
+Check Checksum(std::string_view& s, size_t star) {
   if (star == std::string_view::npos) return Check::None;
   std::string_view tail = Trim(s.substr(star + 1));
   std::string_view body = s.substr(0, star);
@@ -72,14 +72,15 @@ bool IsRmc(std::string_view firstField) {
   return false;
 }
 
+// fn(line) returns false to stop.
 template <typename Fn>
 void ForEachLine(std::string_view data, Fn&& fn) {
   size_t start = 0;
   while (start < data.size()) {
-    size_t nl = data.find_first_of("\r\n", start);
+    size_t nl = FindEither(data, '\r', '\n', start);
     std::string_view line =
         data.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
-    fn(line);
+    if (!fn(line)) break;
     if (nl == std::string_view::npos) break;
     start = nl + 1;
   }
@@ -93,47 +94,58 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
   // write a fixed wrong one on every RMC while other sentences are right.
   bool enforce = false;
   ForEachLine(data, [&](std::string_view line) {
-    if (enforce) return;
     ForEachSentence(line, [&](std::string_view s) {
-      if (Checksum(s) == Check::Good && IsRmc(s.substr(0, s.find(',')))) enforce = true;
+      if (Checksum(s, s.find('*')) == Check::Good && IsRmc(s.substr(0, s.find(','))))
+        enforce = true;
     });
+    return !enforce;
   });
 
   std::array<std::string_view, 13> f;
   ForEachLine(data, [&](std::string_view line) {
     ForEachSentence(line, [&](std::string_view s) {
-      const Check check = Checksum(s);
-      size_t comma = s.find(',');
-      if (!IsRmc(s.substr(0, comma))) return;
+      // Only RMC sentences matter: the first field (up to the first ',' before any '*') is
+      // looked at before a checksum is worked out.
+      const size_t star = s.find('*');
+      const std::string_view body = s.substr(0, star);
+      if (!IsRmc(body.substr(0, body.find(',')))) return;
+      const Check check = Checksum(s, star);
       if (enforce && check != Check::Good) {
         ++result.skipped;
+        // No checksum at all where the logger writes them: the sentence was cut off, or another
+        // one was glued into it.
+        ++(check == Check::Bad ? result.why.badChecksum : result.why.truncated);
         return;
       }
       // Fields without the "0" for empty ones: an empty position must be seen as missing.
+      // Commas found byte by byte: fields are shorter than a call to memchr costs.
       size_t n = 0, p = 0;
+      const char* d = s.data();
       while (n < f.size()) {
-        size_t c = s.find(',', p);
-        f[n++] = Trim(s.substr(p, c == std::string_view::npos ? std::string_view::npos : c - p));
-        if (c == std::string_view::npos) break;
+        size_t c = p;
+        while (c < s.size() && d[c] != ',') ++c;
+        f[n++] = Trim(s.substr(p, c - p));
+        if (c >= s.size()) break;
         p = c + 1;
       }
       int hh, mi, ss, dd, mo, yy;
-      if (n < 10 || f[2] == "V" || f[3].empty() || f[4].empty() || f[5].empty() || f[6].empty() ||
-          !TwoDigits(f[1], 0, hh) || !TwoDigits(f[1], 2, mi) || !TwoDigits(f[1], 4, ss) ||
-          !TwoDigits(f[9], 0, dd) || !TwoDigits(f[9], 2, mo) || !TwoDigits(f[9], 4, yy)) {
+      auto skip = [&](int& reason) {
         ++result.skipped;
-        return;
+        ++reason;
+      };
+      if (n < 10) return skip(result.why.truncated);
+      if (f[2] == "V") return skip(result.why.statusVoid);
+      if (f[3].empty() || f[4].empty() || f[5].empty() || f[6].empty())
+        return skip(result.why.emptyPosition);
+      if (!TwoDigits(f[1], 0, hh) || !TwoDigits(f[1], 2, mi) || !TwoDigits(f[1], 4, ss) ||
+          !TwoDigits(f[9], 0, dd) || !TwoDigits(f[9], 2, mo) || !TwoDigits(f[9], 4, yy)) {
+        return skip(result.why.notConverted);
       }
       // A date of zeros is a receiver without a fix yet; "00" alone is the year 2000.
-      if (dd < 1 || mo < 1) {
-        ++result.skipped;
-        return;
-      }
+      if (dd < 1 || mo < 1) return skip(result.why.notConverted);
       const int year = 2000 + yy;
-      if (!IsValidDate(year, mo, dd) || hh > 23 || mi > 59 || ss > 59) {
-        ++result.skipped;
-        return;
-      }
+      if (!IsValidDate(year, mo, dd) || hh > 23 || mi > 59 || ss > 59)
+        return skip(result.why.notConverted);
       char buf[32];
       auto coord = [&](std::string_view letter, std::string_view number) {
         size_t len = letter.size() + number.size();
@@ -144,12 +156,10 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
       };
       auto lat = coord(f[4], f[3]);
       auto lon = coord(f[6], f[5]);
-      if (!lat || !lon) {
-        ++result.skipped;
-        return;
-      }
+      if (!lat || !lon) return skip(result.why.notConverted);
       store.AddAt(EncodeDateTime(year, mo, dd, hh, mi, ss), *lat, *lon);
     });
+    return true;
   });
   return result;
 }

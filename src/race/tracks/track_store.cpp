@@ -43,52 +43,93 @@ std::optional<double> ParseCoordinate(std::string_view text, int mode) {
   return sign * v;
 }
 
+TrackSettings SettingsOf(const RaceData& race, int row) {
+  TrackSettings s;
+  s.startUtc = race.StartTimeUtc;
+  s.offset = race.BoatTimeOffset[row];
+  s.preStartSeconds = race.PreStartSeconds;
+  s.clockLast = race.ClockLast;
+  s.raceDate = race.RaceDate;
+  return s;
+}
+
 TrackStore::TrackStore(RaceData& race, int row)
-    : race_(race),
+    : race_(&race),
       row_(row),
-      capacity_(100),
-      startUtc_(race.StartTimeUtc),
-      offset_(race.BoatTimeOffset[row]),
-      firstKept_(-static_cast<long long>(race.PreStartSeconds) - 60) {
-  SetTrackCapacity(race_, row_, capacity_);
-  race_.BoatSampleCount[row_] = 0;
+      time_(&race.TrackTime[row]),
+      lat_(&race.TrackLat[row]),
+      lon_(&race.TrackLon[row]),
+      settings_(SettingsOf(race, row)),
+      firstKept_(-static_cast<long long>(settings_.preStartSeconds) - 60) {
+  Grow(capacity_);
+  race.BoatSampleCount[row] = 0;
+}
+
+TrackStore::TrackStore(const TrackSettings& settings, TrackBuffer& buffer)
+    : buffer_(&buffer),
+      time_(&buffer.time),
+      lat_(&buffer.lat),
+      lon_(&buffer.lon),
+      settings_(settings),
+      firstKept_(-static_cast<long long>(settings.preStartSeconds) - 60) {
+  Grow(capacity_);
+  buffer.count = 0;
+}
+
+void TrackStore::Grow(int capacity) {
+  if (race_) {
+    SetTrackCapacity(*race_, row_, capacity);
+  } else {
+    time_->resize(static_cast<size_t>(capacity));
+    lat_->resize(static_cast<size_t>(capacity));
+    lon_->resize(static_cast<size_t>(capacity));
+  }
 }
 
 void TrackStore::SetRules(const TrackRules& rules) {
   rules_ = rules;
-  lastKept_ = race_.ClockLast + 120;
+  lastKept_ = settings_.clockLast + 120;
 }
 
 double TrackStore::raceDate() const {
-  return race_.RaceDate;
+  return settings_.raceDate;
 }
 
 void TrackStore::AddAt(double utcDayCount, double lat, double lon) {
-  AddSeconds(SecondsBetween(startUtc_, utcDayCount), lat, lon);
+  AddSeconds(SecondsBetween(settings_.startUtc, utcDayCount), lat, lon);
 }
 
 void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
   if (rules_.pumpsEvents && pump_ && ++offered_ % kPumpEvery == 0) pump_();
-  const long long s = seconds + offset_;
-  if (s <= firstKept_) return;
-  if (rules_.upperLimit && !(static_cast<double>(s) < lastKept_)) return;
+  const long long s = seconds + settings_.offset;
+  if (offeredAll_++ == 0) firstOffered_ = s;
+  lastOffered_ = s;
+  if (s <= firstKept_ || (rules_.upperLimit && !(static_cast<double>(s) < lastKept_))) {
+    ++outside_;
+    return;
+  }
   ++n_;
   if (n_ > capacity_ - rules_.growMargin) {
     capacity_ = n_ + rules_.growStep;
-    SetTrackCapacity(race_, row_, capacity_);
+    Grow(capacity_);
   }
-  race_.TrackTime[row_][n_] = static_cast<double>(s);
-  race_.TrackLat[row_][n_] = lat;
-  race_.TrackLon[row_][n_] = lon;
+  (*time_)[static_cast<size_t>(n_)] = static_cast<double>(s);
+  (*lat_)[static_cast<size_t>(n_)] = lat;
+  (*lon_)[static_cast<size_t>(n_)] = lon;
 }
 
 int TrackStore::Finish() {
-  race_.BoatSampleCount[row_] = n_;
-  if (n_ < rules_.intervalMinCount) {
-    race_.BoatSampleInterval[row_] = 30;
+  int interval = 30;
+  if (n_ >= rules_.intervalMinCount) {
+    const auto& t = *time_;
+    interval = RoundInt((t[static_cast<size_t>(n_ - 5)] - t[5]) / (n_ - 10));
+  }
+  if (race_) {
+    race_->BoatSampleCount[row_] = n_;
+    race_->BoatSampleInterval[row_] = interval;
   } else {
-    const auto& t = race_.TrackTime[row_];
-    race_.BoatSampleInterval[row_] = RoundInt((t[n_ - 5] - t[5]) / (n_ - 10));
+    buffer_->count = n_;
+    buffer_->interval = interval;
   }
   return n_;
 }

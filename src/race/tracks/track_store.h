@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "race/errors.h"
 
@@ -15,11 +16,28 @@ namespace kw {
 
 struct RaceData;
 
+// Why records were not kept, for the data-quality report. Counted beside `skipped`, whose
+// meaning the loader relies on (a track of skipped records only is unreadable).
+struct SkipReasons {
+  int badChecksum = 0;    // NMEA sentence whose checksum is wrong
+  int statusVoid = 0;     // NMEA status V: the receiver had no fix
+  int emptyPosition = 0;  // position fields left empty
+  int notConverted = 0;   // a time, date or coordinate that does not convert
+  int truncated = 0;      // glued or cut-off sentences, a file cut off inside its last record
+  int noTime = 0;         // GPX points without a time
+  int outsideWindow = 0;  // before the storing window opens or after it closes
+  int Total() const {
+    return badChecksum + statusVoid + emptyPosition + notConverted + truncated + noTime +
+           outsideWindow;
+  }
+};
+
 struct TrackReadResult {
   bool ok = true;
   ReadError error;    // when !ok: the load stops with this message
   int skipped = 0;    // records skipped as unusable (corrupt sentences, fixes without position)
   bool beep = false;  // the loader acknowledges the finished file with a beep
+  SkipReasons why;    // the records not kept, by reason (outsideWindow filled by the store)
 };
 
 // How the storing rules differ between formats. The defaults are those of the text formats.
@@ -52,9 +70,31 @@ enum CoordMode { kCoordDeg = 1, kCoordDegMin = 2, kCoordDms = 3 };
 // make it negative. nullopt when the number does not convert.
 std::optional<double> ParseCoordinate(std::string_view text, int mode);
 
+// What the storing rules read from the race and the boat, copied so that a track can be read
+// on another thread while the race tables are left alone.
+struct TrackSettings {
+  double startUtc = 0;
+  long long offset = 0;  // the boat's clock correction
+  int preStartSeconds = 180;
+  double clockLast = 30;
+  double raceDate = 0;
+};
+TrackSettings SettingsOf(const RaceData& race, int row);
+
+// One track read apart from the race tables: time, latitude and longitude grown exactly as they
+// would have grown in the boat's row, the sample count and the mean interval.
+struct TrackBuffer {
+  std::vector<double> time, lat, lon;
+  int count = 0, interval = 0;
+};
+
 class TrackStore {
  public:
+  // Stores into the boat's row of the race tables.
   TrackStore(RaceData& race, int row);
+  // Stores into a buffer; Finish() fills the buffer's count and interval.
+  TrackStore(const TrackSettings& settings, TrackBuffer& buffer);
+  static constexpr int kFirstCapacity = 100;
 
   // Set by a reader before its first record.
   void SetRules(const TrackRules& rules);
@@ -73,19 +113,31 @@ class TrackStore {
 
   int count() const { return n_; }
   double raceDate() const;
+  // Every record offered, kept or not; those outside the storing window; the first and last
+  // offered, in file order, as seconds from the gun after the clock correction.
+  int offered() const { return offeredAll_; }
+  int outsideWindow() const { return outside_; }
+  long long firstOffered() const { return firstOffered_; }
+  long long lastOffered() const { return lastOffered_; }
 
  private:
-  RaceData& race_;
-  int row_;
+  void Grow(int capacity);
+
+  RaceData* race_ = nullptr;  // row mode
+  int row_ = 0;
+  TrackBuffer* buffer_ = nullptr;  // buffer mode
+  std::vector<double>*time_, *lat_, *lon_;
+  TrackSettings settings_;
   int n_ = 0;
-  int capacity_;
-  double startUtc_;
-  long long offset_;
+  int capacity_ = kFirstCapacity;
   long long firstKept_;
   double lastKept_ = 0;  // exclusive; used with rules_.upperLimit
   TrackRules rules_;
   std::function<void()> pump_;
   int offered_ = 0;
+  int offeredAll_ = 0;
+  int outside_ = 0;
+  long long firstOffered_ = 0, lastOffered_ = 0;
 };
 
 }  // namespace kw

@@ -25,6 +25,7 @@ void AddEpochRecord(TrackStore& store, int32_t epochSeconds, double latMinutes, 
   // A NaN or infinite float would poison every later range and extent computation.
   if (!std::isfinite(latMinutes) || !std::isfinite(lonMinutes)) {
     ++result.skipped;
+    ++result.why.notConverted;
     return;
   }
   store.AddAt(kUnixEpochDayCount + epochSeconds / 86400.0, latMinutes, lonMinutes);
@@ -51,7 +52,10 @@ TrackReadResult ReadTrb(std::string_view data, const QString&, TrackStore& store
   const size_t count = data.size() / kTrbRecord;
   // A cut-off last record counts as skipped, so that a file too short for any record is
   // reported as unreadable rather than as a short track.
-  if (data.size() % kTrbRecord != 0) ++result.skipped;
+  if (data.size() % kTrbRecord != 0) {
+    ++result.skipped;
+    ++result.why.truncated;
+  }
   for (size_t k = 0; k < count; ++k) {
     const size_t at = k * kTrbRecord;
     AddEpochRecord(store, LeInt32(data, at), static_cast<double>(LeFloat32(data, at + 4)) * 60.0,

@@ -28,7 +28,10 @@ TrackReadResult ReadTrl(std::string_view data, const QString&, TrackStore& store
   result.beep = true;
   const size_t size = TrlRecordSize(data);
   const size_t count = data.size() / size;
-  if (data.size() % size != 0) ++result.skipped;  // a cut-off last record, as in TRB
+  if (data.size() % size != 0) {  // a cut-off last record, as in TRB
+    ++result.skipped;
+    ++result.why.truncated;
+  }
   for (size_t k = 0; k < count; ++k) {
     const size_t at = k * size;
     AddEpochRecord(store, LeInt32(data, at), static_cast<double>(LeFloat32(data, at + 4)) * 60.0,
