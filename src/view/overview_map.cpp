@@ -23,7 +23,7 @@ QImage DrawOverviewImage(const RaceData& race, const ViewState& v) {
   for (int b = race.BoatCount; b >= 1; --b) {
     QPolygon track;
     for (int i = 1; i <= race.BoatSampleCount[b]; ++i)
-      track << project(race.TrackLat[b][i], race.TrackLon[b][i]);
+      AppendPoint(track, project(race.TrackLat[b][i], race.TrackLon[b][i]));
     p.setPen(QPen(ToQColor(race.BoatColor[b]), 1));
     p.drawPolyline(track);
   }

@@ -54,6 +54,12 @@ inline void Disc(QPainter& p, QPoint c, int r, QColor outline, QColor fill) {
   p.setBrush(Qt::NoBrush);
 }
 
+// Appends q unless it repeats the last point: a long track on a small picture lands on the
+// same pixel many times over, and the painter would draw every one of those empty segments.
+inline void AppendPoint(QPolygon& line, QPoint q) {
+  if (line.isEmpty() || line.constLast() != q) line << q;
+}
+
 // The coastline's polylines: a latitude above the marker threshold starts a new one. Each
 // polyline goes to the painter whole (tens of thousands of single lines cost ten times more),
 // cut where a stretch runs outside `clip` on one side, which the painter would only throw away.

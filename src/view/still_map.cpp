@@ -24,7 +24,7 @@ QPolygon TrackLine(const RaceData& race, const ViewState& v, const PlaybackState
   const auto [first, last] = StillTrackRange(race, play, b);
   const ScreenProjector project(race, v);
   for (int i = first; i <= last; ++i)
-    line << Rounded(project(race.TrackLat[b][i], race.TrackLon[b][i]));
+    AppendPoint(line, Rounded(project(race.TrackLat[b][i], race.TrackLon[b][i])));
   return line;
 }
 
