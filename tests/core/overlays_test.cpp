@@ -20,6 +20,7 @@
 #include "view/chart_overlays.h"
 #include "view/geometry.h"
 #include "view/overview_map.h"
+#include "view/paint.h"
 #include "view/render_state.h"
 #include "view/renderer.h"
 #include "view/still_map.h"
@@ -296,4 +297,13 @@ TEST(ChartProjector, AgreesWithTheSinglePointProjections) {
       }
     }
   }
+}
+
+// Pixel rounding is the program's rounding (halves to even) wherever a picture can reach.
+TEST(ChartProjector, PixelRoundIsRoundHalfEven) {
+  for (double x : {0.0, 0.5, 1.5, 2.5, -0.5, -1.5, -2.49, 2.51, 123456.5, -987654.25, 1e8 + 0.5})
+    EXPECT_EQ(PixelRound(x), RoundInt(x)) << x;
+  EXPECT_EQ(PixelRound(1e300), 1 << 30);
+  EXPECT_EQ(PixelRound(-1e300), -(1 << 30));
+  EXPECT_EQ(PixelRound(std::nan("")), -(1 << 30));
 }
