@@ -4,19 +4,13 @@
 #include <cmath>
 
 #include "analysis/frame_state.h"
+#include "race/geodesy.h"
 #include "race/model.h"
 #include "race/numbers.h"
 
 namespace kw {
 
 namespace {
-
-double ToHalfTurn(double a) {
-  a = std::fmod(a, 360.0);
-  if (a > 180) a -= 360;
-  if (a < -180) a += 360;
-  return a;
-}
 
 double ToFullTurn(double a) {
   a = std::fmod(a, 360.0);

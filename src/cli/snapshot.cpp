@@ -36,6 +36,9 @@ MapPainter::MapPainter(RaceSession& s, const SnapshotOptions& o)
   s.play.FinishShown.assign(static_cast<size_t>(r.BoatCount) + 1, 0);
   s.play.FinishedCount = 0;
   ranking_ = DrawRankingList(r, s.passing);
+  // The flags are drawn in code: once, not for every frame of a video's countdown.
+  classFlag_ = FormPicture(QStringLiteral("kwlogo"));
+  bluePeter_ = FormPicture(QStringLiteral("blue_p"));
   v.TraceMode = o.still ? 0 : 1;
   if (o.still) EnterStillMap(v);
 }
@@ -79,11 +82,9 @@ QImage MapPainter::Draw(double t, double realSeconds) {
   // What the window shows over the map: the start flags and the ranking list as boats finish.
   QPainter p(&map);
   if (t <= 0) {
-    const QImage logo = FormPicture(QStringLiteral("kwlogo"));
-    const QImage blue = FormPicture(QStringLiteral("blue_p"));
-    const int w = std::max(logo.width(), blue.width());
-    p.drawImage(v.MapWidth - w - 5, 5, logo);
-    if (t >= -240 && t < -60) p.drawImage(v.MapWidth - w - 5, 5, blue);
+    const int w = std::max(classFlag_.width(), bluePeter_.width());
+    p.drawImage(v.MapWidth - w - 5, 5, classFlag_);
+    if (t >= -240 && t < -60) p.drawImage(v.MapWidth - w - 5, 5, bluePeter_);
   }
   DueFinishes(r, s_.passing, play);
   HideRankings(r, play);

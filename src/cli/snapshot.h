@@ -34,7 +34,7 @@ class MapPainter {
   RaceSession& s_;
   SnapshotOptions o_;
   std::unique_ptr<RenderState> rs_;
-  QImage background_, ranking_;
+  QImage background_, ranking_, classFlag_, bluePeter_;
   int backgroundBrightness_ = -1;
   double lightClock_ = 0;
 };

@@ -18,6 +18,13 @@ double BearingOf(double east, double north) {
   return b;
 }
 
+double ToHalfTurn(double a) {
+  a = std::fmod(a, 360.0);
+  if (a > 180) a -= 360;
+  if (a < -180) a += 360;
+  return a;
+}
+
 RangeBearing RangeAndBearing(double fromLat, double fromLon, double toLat, double toLon,
                              double cosCentreLat, double magneticVariation) {
   const double north = (toLat - fromLat) * 1852.0;

@@ -13,6 +13,9 @@ struct LatLon {
 // Direction of the vector (east, north), degrees clockwise from north in [0, 360).
 double BearingOf(double east, double north);
 
+// An angle in degrees brought into [-180, 180].
+double ToHalfTurn(double a);
+
 struct RangeBearing {
   double range = 0;       // metres
   double bearingMag = 0;  // magnetic, degrees

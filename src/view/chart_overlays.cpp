@@ -22,11 +22,6 @@ namespace {
 const QColor kYellow(255, 255, 0);
 const QColor kRed(255, 0, 0);
 
-// The turn of the map: the windward bearing in wind-up mode.
-double Turn(const RaceData& race) {
-  return race.NorthUp == 1 ? 0 : race.WindwardBearing;
-}
-
 }  // namespace
 
 double GridSpacingKm(int windowHeight, double pixelsPerKm) {
@@ -49,7 +44,7 @@ int ZoneRadius(double defaultBoatLength, double pixelsPerMinute) {
 
 void DrawLaylines(QPainter& p, const RaceData& race, const ViewState& v, const RenderState& rs,
                   double x, double y) {
-  double c = rs.Wind.TrueWindNow - Turn(race);
+  double c = rs.Wind.TrueWindNow - MapTurn(race);
   if (c < 0) c += 360;
   const struct {
     Rgb colour;

@@ -19,6 +19,10 @@ constexpr double kDeg = std::numbers::pi / 180.0;
 constexpr double kMinLatSpan = 0.04, kMinLonSpan = 0.05;
 }  // namespace
 
+double MapTurn(const RaceData& race) {
+  return race.NorthUp == 1 ? 0 : race.WindwardBearing;
+}
+
 Point2 RotateView(const RaceData& race, double x, double y, double a) {
   if (race.NorthUp == 1) return {x, y};
   const double c = std::cos(a), s = std::sin(a);

@@ -16,6 +16,9 @@ struct Point2 {
   double x = 0, y = 0;
 };
 
+// The angle the map is turned by, degrees: the windward bearing in wind-up mode, else 0.
+double MapTurn(const RaceData& race);
+
 // Turns (x, y) by `angle` radians unless the map is north-up.
 Point2 RotateView(const RaceData& race, double x, double y, double angle);
 Point2 ToScreen(const RaceData& race, const ViewState& v, double lat, double lon);

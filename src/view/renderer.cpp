@@ -38,24 +38,12 @@ QString Hundredths(double v) {
   return QString::fromStdString(ShortestReal(RoundHalfEven(v * 100) / 100));
 }
 
-double ToHalfTurn(double a) {
-  a = std::fmod(a, 360.0);
-  if (a > 180) a -= 360;
-  if (a < -180) a += 360;
-  return a;
-}
-
 // Reference boat size in pixels for a length in metres.
 double BoatPixels(const ViewState& v, double length, bool bigBoat) {
   double s = v.ScaleLat * length / 1852;
   if (bigBoat && s < 14) s = 14;
   if (s < 6) s = 6;
   return s;
-}
-
-// Angle by which the map is turned: the windward bearing in wind-up mode.
-double ViewTurn(const RaceData& race) {
-  return race.NorthUp == 1 ? 0 : race.WindwardBearing;
 }
 
 struct Frame {
@@ -95,7 +83,7 @@ void DrawWakesAndLabels(Frame& f) {
   const FrameBoats& fb = f.s.frame;
   const ViewState& v = f.s.view;
   const RenderState& rs = f.rs;
-  const double turn = ViewTurn(race);
+  const double turn = MapTurn(race);
   const QColor sea = ToQColor(rs.SeaColor);
   SetFontPoints(f.p, 9);
   for (int b = race.BoatCount; b >= 1; --b) {
@@ -208,7 +196,7 @@ void DrawSail(Frame& f, int b, QPoint mast, double size) {
   alpha *= sigma;
   double sail = alpha / 2 + 180;
   if (sail > 180) sail -= 360;
-  const double d = fb.BoatHeadingNow[b] + sail - ViewTurn(f.s.race);
+  const double d = fb.BoatHeadingNow[b] + sail - MapTurn(f.s.race);
   const Point2 m{static_cast<double>(mast.x()), static_cast<double>(mast.y())};
   QPolygon poly;
   poly << mast << Rounded(Step(m, 0.1 * size, d + 40 * sigma))
@@ -223,7 +211,7 @@ int DrawHulls(Frame& f) {
   const FrameBoats& fb = f.s.frame;
   const ViewState& v = f.s.view;
   const RenderState& rs = f.rs;
-  const double turn = ViewTurn(race);
+  const double turn = MapTurn(race);
   const QColor outline = rs.SeaBrightness > 75 ? QColor(Qt::black) : QColor(192, 192, 192);
   int onScreen = 0;
   for (int b = race.BoatCount; b >= 1; --b) {

@@ -22,12 +22,6 @@ constexpr double kRad = 3.14159265358979323846 / 180.0;
 const QColor kStripLine(192, 192, 225);
 const QColor kStripGreen(0, 128, 0);
 
-double ToHalfTurn(double a) {
-  while (a < -180) a += 360;
-  while (a > 180) a -= 360;
-  return a;
-}
-
 // Turned with the map, as every direction drawn on it.
 Point2 Turned(const RaceData& race, double x, double y) {
   return RotateView(race, x, y, -race.WindwardBearing * kRad);

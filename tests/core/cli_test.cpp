@@ -12,25 +12,13 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include "support/cli_run.h"
 #include "support/test_support.h"
 
 namespace {
 
-struct CliRun {
-  int status = -1;
-  QByteArray out, err;
-};
-
-CliRun Cli(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(KEELWAY_CLI), args);
-  CliRun r;
-  if (!p.waitForFinished(60000)) return r;
-  r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-  r.out = p.readAllStandardOutput();
-  r.err = p.readAllStandardError();
-  return r;
-}
+using kwtest::Cli;
+using kwtest::CliRun;
 
 }  // namespace
 

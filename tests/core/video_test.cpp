@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "cli/video.h"
+#include "support/cli_run.h"
 #include "support/test_support.h"
 
 extern "C" {
@@ -74,11 +75,9 @@ Decoded Decode(const QString& path, int keep) {
 }
 
 int RunCli(const QStringList& args, QByteArray* err = nullptr) {
-  QProcess p;
-  p.start(QStringLiteral(KEELWAY_CLI), args);
-  if (!p.waitForFinished(120000)) return -1;
-  if (err) *err = p.readAllStandardError();
-  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+  const kwtest::CliRun r = kwtest::Cli(args);
+  if (err) *err = r.err;
+  return r.status;
 }
 
 }  // namespace

@@ -59,6 +59,44 @@ TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const Q
   }
 }
 
+namespace {
+
+// The file named in the race file, read whole, and the reader it takes. False when there is
+// nothing to parse: no such file (fileFound stays false), or a read that failed (the error).
+bool OpenTrackFile(const QString& folder, const std::string& file, LoadTrackResult& result,
+                   std::string& data, QString& name, TrackFormat& format) {
+  const QString path = ResolveFile(folder, file);
+  if (path.isEmpty()) return false;
+  result.fileFound = true;
+  name = QFileInfo(path).fileName();
+  QString why;
+  if (!ReadWholeFile(path, data, &why)) {
+    result.ok = false;
+    result.error = {name, 0, why};
+    return false;
+  }
+  format = FormatOfName(name);
+  if (format == TrackFormat::None) format = FormatOfContent(data);
+  result.formatKnown = format != TrackFormat::None;
+  return true;
+}
+
+// What the storing rules counted, and the quality of the n samples kept when asked.
+void CountStored(const TrackStore& store, int n, const std::vector<double>& time,
+                 const std::vector<double>& lat, const std::vector<double>& lon, bool assess,
+                 LoadTrackResult& result) {
+  result.why.outsideWindow = store.outsideWindow();
+  result.recordsRead = store.offered() + result.why.Total() - result.why.outsideWindow;
+  result.anyFix = store.offered() > 0;
+  result.firstFix = store.firstOffered();
+  result.lastFix = store.lastOffered();
+  if (assess) result.quality = AssessTrack(time, lat, lon, n);
+  // A file no reader takes reads nothing and leaves the zoom alone.
+  result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
+}
+
+}  // namespace
+
 LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
                               const std::function<void()>& processEvents, bool assess) {
   LoadTrackResult result;
@@ -68,34 +106,18 @@ LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
   if (r.DroppedBoatCount > 0) CompactBoat(r, boatNumber, row);
   r.BoatSampleCount[row] = 0;
   r.BoatSkippedRecords[row] = 0;
-  const QString path =
-      ResolveFile(r.ProgramFolder + QStringLiteral("gpsdat/"), r.BoatTrackFile[row]);
-  if (path.isEmpty()) return result;
-  result.fileFound = true;
-  const QString name = QFileInfo(path).fileName();
   std::string data;
-  QString why;
-  if (!ReadWholeFile(path, data, &why)) {
-    result.ok = false;
-    result.error = {name, 0, why};
+  QString name;
+  TrackFormat format = TrackFormat::None;
+  if (!OpenTrackFile(r.ProgramFolder + QStringLiteral("gpsdat/"), r.BoatTrackFile[row], result,
+                     data, name, format))
     return result;
-  }
-  TrackFormat format = FormatOfName(name);
-  if (format == TrackFormat::None) format = FormatOfContent(data);
-  result.formatKnown = format != TrackFormat::None;
   TrackStore store(r, row);
   if (processEvents) store.SetEventPump(processEvents);
   static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
-  result.why.outsideWindow = store.outsideWindow();
-  result.recordsRead = store.offered() + result.why.Total() - result.why.outsideWindow;
-  result.anyFix = store.offered() > 0;
-  result.firstFix = store.firstOffered();
-  result.lastFix = store.lastOffered();
-  if (assess) result.quality = AssessTrack(r.TrackTime[row], r.TrackLat[row], r.TrackLon[row], n);
-  // A file no reader takes reads nothing and leaves the zoom alone.
-  result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
+  CountStored(store, n, r.TrackTime[row], r.TrackLat[row], r.TrackLon[row], assess, result);
   ApplyCorrectedTime(r, row);
   return result;
 }
@@ -114,31 +136,15 @@ TrackJob JobOf(const RaceData& r, int boatNumber, bool assess) {
 PreparedTrack ReadTrackJob(const TrackJob& job) {
   PreparedTrack p;
   LoadTrackResult& result = p.result;
-  const QString path = ResolveFile(job.folder, job.file);
-  if (path.isEmpty()) return p;
-  result.fileFound = true;
-  const QString name = QFileInfo(path).fileName();
   std::string data;
-  QString why;
-  if (!ReadWholeFile(path, data, &why)) {
-    result.ok = false;
-    result.error = {name, 0, why};
-    return p;
-  }
-  TrackFormat format = FormatOfName(name);
-  if (format == TrackFormat::None) format = FormatOfContent(data);
-  result.formatKnown = format != TrackFormat::None;
+  QString name;
+  TrackFormat format = TrackFormat::None;
+  if (!OpenTrackFile(job.folder, job.file, result, data, name, format)) return p;
   TrackStore store(job.settings, p.buffer);
   static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
   const int n = store.Finish();
   p.stored = true;
-  result.why.outsideWindow = store.outsideWindow();
-  result.recordsRead = store.offered() + result.why.Total() - result.why.outsideWindow;
-  result.anyFix = store.offered() > 0;
-  result.firstFix = store.firstOffered();
-  result.lastFix = store.lastOffered();
-  if (job.assess) result.quality = AssessTrack(p.buffer.time, p.buffer.lat, p.buffer.lon, n);
-  result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
+  CountStored(store, n, p.buffer.time, p.buffer.lat, p.buffer.lon, job.assess, result);
   ApplyCorrectedTime(p.buffer.time, n, job.factor, job.correctedTimeMode);
   return p;
 }
