@@ -71,6 +71,11 @@ class TForm1 : public QWidget {
   void pnlTimeBarMouseMove();
   void pnlCTRLMouseMove();
 
+  // The yellow tip box, placed at (HintLeft, HintTop) which each caller sets first.
+  void ShowHintBox(const QString& text, int width, int height);
+  // The map area as shown on screen, saved into the documents folder and opened.
+  void TakeScreenshot();
+
   // Lays out every panel for the current size.
   void LayoutWindow();
 
@@ -159,6 +164,7 @@ class TForm1 : public QWidget {
   bool inSplash_ = false;
   bool inTick_ = false;
   bool hintsOn_ = true;  // the tips switch
+  int HintLeft = 0, HintTop = 0;
   bool closing_ = false;
   bool endRequested_ = false;
   bool raceReady_ = false;
