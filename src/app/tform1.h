@@ -76,6 +76,14 @@ class TForm1 : public QWidget {
   // The map area as shown on screen, saved into the documents folder and opened.
   void TakeScreenshot();
 
+  // The graph page (2) and the analysis page (3): drawn again into the graph bitmap and
+  // copied to the form; nothing on the track page.
+  void DrawPage();
+  // The graph bitmap onto the form, erasing what was drawn over it.
+  void CopyGraphToForm();
+  // One boat picked out over the graph or analysis page, drawn on the form only.
+  void HighlightBoatOnPage(int boat);
+
   // Lays out every panel for the current size.
   void LayoutWindow();
 
