@@ -19,16 +19,6 @@ inline QColor ToQColor(Rgb c) {
   return QColor(c.r, c.g, c.b);
 }
 
-// A pixel coordinate rounded half to even like RoundInt, without its library call: adding and
-// taking away 1.5 x 2^52 leaves the nearest integer in the default rounding mode. The projected
-// tracks of a long race make millions of these per picture. Far outside any picture (and NaN)
-// the coordinate is held at +-2^30.
-inline int PixelRound(double x) {
-  constexpr double kMagic = 6755399441055744.0, kFar = 1073741824.0;
-  if (!(x > -kFar && x < kFar)) return x > 0 ? static_cast<int>(kFar) : -static_cast<int>(kFar);
-  return static_cast<int>((x + kMagic) - kMagic);
-}
-
 inline QPoint Rounded(Point2 q) {
   return {PixelRound(q.x), PixelRound(q.y)};
 }

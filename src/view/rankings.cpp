@@ -177,4 +177,29 @@ QImage DrawClassRanking(const RaceData& race, const PassingResults& passing,
   return img;
 }
 
+QImage DrawFinalBoard(const RaceData& race, const PassingResults& passing, int mapWidth,
+                      int mapHeight, Rgb sea) {
+  if (race.LineCount <= 0 || mapWidth <= 0 || mapHeight <= 0) return QImage();
+  QImage img(mapWidth, mapHeight, QImage::Format_RGB32);
+  img.fill(QColor(sea.r, sea.g, sea.b));
+  const int n = FinishEntry(race, passing);
+  if (n == 0) return img;
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  SetFontPoints(p, 9);
+  // A map shorter than two rows still gets one row a column.
+  const int rows = std::max(1, RoundInt((mapHeight - 30) / 15.0));
+  const int boats = std::clamp(race.BoatCount, 0, kMaxBoats);
+  for (int b = 1; b <= boats; ++b) {
+    if (!BoatInTables(race, b) || !(passing.MarkPassTime[b][n] < 604800)) continue;
+    const int r = passing.FinishRank[b];
+    if (r < 1) continue;
+    const int y = 15 * ((r - 1) % rows) + 20;
+    const int x = 210 * ((r - 1) / rows) + 10;
+    FillBox(p, x, y, x + 180, y + 13, ToQColor(race.BoatColor[b]));
+    TextAt(p, x + 1, y, RankingRowText(race, passing, b), Qt::white);
+  }
+  return img;
+}
+
 }  // namespace kw

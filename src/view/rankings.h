@@ -12,6 +12,7 @@
 namespace kw {
 
 struct RaceData;
+struct Rgb;
 struct PassingResults;
 
 // The ranking list (Image5): 185 wide, 15*BoatCount+6 high, black, one row per finished boat at
@@ -26,6 +27,11 @@ QString RankingRowText(const RaceData& race, const PassingResults& passing, int 
 // this replay (finishShown[boat] != 0). Null when classes are not declared (ClassesDeclared 0).
 QImage DrawClassRanking(const RaceData& race, const PassingResults& passing,
                         const std::vector<int>& finishShown);
+
+// The final result board over the whole map (small-screen mode, end of the replay): the ranking
+// in columns of round((mapHeight - 30) / 15) rows on the sea colour. Null without course lines.
+QImage DrawFinalBoard(const RaceData& race, const PassingResults& passing, int mapWidth,
+                      int mapHeight, Rgb sea);
 
 // Column header of class c: " " + name + " class", cut to 16 characters.
 QString ClassHeaderText(const RaceData& race, int cls);
