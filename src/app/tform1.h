@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "analysis/page_numbers.h"
 #include "app/qt_services.h"
 #include "session/loader.h"
 #include "session/session.h"
@@ -83,6 +84,23 @@ class TForm1 : public QWidget {
   void CopyGraphToForm();
   // One boat picked out over the graph or analysis page, drawn on the form only.
   void HighlightBoatOnPage(int boat);
+  // The wind series over the copied graph page (a race with a wind file).
+  void DrawWindOverlayOnForm();
+  // The boats' names beside their circles on the analysis page, on the form only.
+  void DrawAnalysisNamesOnForm();
+
+  // Pages, modes and the final board.
+  void RadioButton1Click();
+  void RadioButton2Click();
+  void RadioButton3Click();
+  void CheckBox2Click();
+  void RadioButton10Click();
+  void RadioButton11Click();
+  void CheckBox4Click();
+  void SmallScreenSizeClick();
+  void ShowSmallScreenBar();
+  // Small-screen mode's end of a replay: the whole ranking over the map for ten seconds.
+  void ShowFinalBoard();
 
   // Lays out every panel for the current size.
   void LayoutWindow();
@@ -162,6 +180,14 @@ class TForm1 : public QWidget {
   QString ClockText(double clock) const;
   void SetSpeedBar(float position);
   void SetPlaying(bool on);
+  void ShowPage(int page);
+  void ReloadInMode(bool corrected);
+  // Memo10, "CT(Corrected Time) Mode", over the map of a corrected-time race.
+  void ShowCorrectedTimeBanner();
+  void BuildSmallScreenBar();
+  void ClearFormWhite();
+  void RedrawAfterResize();
+  void WaitMilliseconds(int ms);
 
   Services services_;
   RaceSession session_;
@@ -178,6 +204,8 @@ class TForm1 : public QWidget {
   bool raceReady_ = false;
   bool hasCover_ = false;
   bool overTimeBar_ = false;
+  bool inBoard_ = false;  // the final board's hold
+  int loads_ = 0;         // races loaded, to see a load that happened inside a wait
   bool classPanelFits_ = false;
   int screenHeight_ = 0;
   int boatListMinHeight_ = 0;
@@ -186,6 +214,8 @@ class TForm1 : public QWidget {
   TimeBarGeometry timeBar_;
   QImage canvas_;
   QImage mapBitmap_, backgroundBitmap_, highlightBitmap_, graphBitmap_;
+  GraphGeometry graphGeometry_;    // of the graph page last drawn
+  std::array<Figure, 3> figures_;  // of the analysis page last drawn
 
   // Cover.
   QFrame* pnlSPLITE = nullptr;
@@ -276,6 +306,7 @@ class TForm1 : public QWidget {
   QRadioButton* RadioButton11 = nullptr;
   QFrame* pnlScore = nullptr;
   QLabel* Image5 = nullptr;
+  QLabel* Image6 = nullptr;  // the final board
   QFrame* pnlScore2 = nullptr;
   QLabel* Image4 = nullptr;
   QFrame* Panel1 = nullptr;
@@ -298,6 +329,15 @@ class TForm1 : public QWidget {
   QLabel* Memo12 = nullptr;
   QLabel* Memo13 = nullptr;
   QLabel* hintbox = nullptr;
+  // The small-screen size bar.
+  QFrame* pnlUsize = nullptr;
+  QRadioButton* RadioButton4 = nullptr;
+  QRadioButton* RadioButton5 = nullptr;
+  QRadioButton* RadioButton6 = nullptr;
+  QRadioButton* RadioButton7 = nullptr;
+  QRadioButton* RadioButton8 = nullptr;
+  QComboBox* ComboBox2 = nullptr;
+  QComboBox* ComboBox3 = nullptr;
 
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;

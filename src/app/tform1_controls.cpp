@@ -86,6 +86,7 @@ void TForm1::BuildControls() {
   BuildControlPanel();
   BuildTimeBar();
   BuildFloatingPanels();
+  BuildSmallScreenBar();
 
   hintbox = Make<QLabel>(this, "hintbox");
   SetColours(hintbox, QColor(255, 255, 225), Qt::black);
@@ -212,6 +213,10 @@ void TForm1::BuildControlPanel() {
     radio->setGeometry(r.x, r.y, r.width, r.height);
   }
   RadioW->setChecked(true);
+  RadioButton1->setChecked(true);
+  connect(RadioButton1, &QRadioButton::clicked, this, &TForm1::RadioButton1Click);
+  connect(RadioButton2, &QRadioButton::clicked, this, &TForm1::RadioButton2Click);
+  connect(RadioButton3, &QRadioButton::clicked, this, &TForm1::RadioButton3Click);
 
   BuildPlayButtons();
 
@@ -261,6 +266,7 @@ void TForm1::BuildControlPanel() {
       connect(box, &QCheckBox::toggled, this, [this, flag = s.flag](bool on) { rs_.*flag = on; });
   }
   connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+  connect(CheckBox2, &QCheckBox::clicked, this, &TForm1::CheckBox2Click);
   connect(RadioN, &QRadioButton::clicked, this, &TForm1::RadioNClick);
   connect(RadioW, &QRadioButton::clicked, this, &TForm1::RadioWClick);
   connect(chkAutoNext, &QCheckBox::toggled, this,

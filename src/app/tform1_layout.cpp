@@ -35,10 +35,7 @@ void TForm1::LayoutWindow() {
   pnlSPLITE->setGeometry(lay.pnlSPLITE);
   pnlLOGO->setGeometry(lay.pnlLOGO);
   pnlCTRL->setGeometry(lay.pnlCTRL);
-  // Memo10 tells the corrected-time mode over the map.
-  const bool ct = r.CorrectedTimeMode >= 1 && !rs_.SmallScreen && session_.play.Page == 1;
-  Memo10->setVisible(ct && r.HasHandicap != 0);
-  if (ct) Memo10->setGeometry(Panel1->geometry().right() + 1 + 10, 5, 329, 33);
+  ShowCorrectedTimeBanner();
   Label12->setVisible(helpExists_);
   Memo11->hide();
   Memo12->hide();
@@ -55,7 +52,8 @@ void TForm1::LayoutWindow() {
     if (r.HasHandicap) pnlCT->setGeometry(lay.pnlCT);
   }
   pnlFLAG->move(v.MapWidth - pnlFLAG->width() - 5, 5);
-  pnlScore->move(std::max(0, v.MapWidth - pnlScore->width() - 10), 130);
+  // The final board covers the map where it is until its hold ends.
+  if (!inBoard_) pnlScore->move(std::max(0, v.MapWidth - pnlScore->width() - 10), 130);
   pnlScore2->move(5, std::max(0, v.MapHeight - pnlScore2->height() - 5));
   // Panels over the map stay above it; the cover above all.
   for (QWidget* w : {static_cast<QWidget*>(pnlFLAG), static_cast<QWidget*>(pnlCT),
@@ -74,6 +72,8 @@ void TForm1::LayoutWindow() {
     }
     canvas_ = next;
   }
+  // The graph and analysis pages are drawn for the new size.
+  if (session_.play.Page != 1) DrawPage();
 }
 
 void TForm1::SetUpView() {

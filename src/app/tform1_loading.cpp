@@ -99,6 +99,12 @@ class TForm1::Hooks : public LoadHooks {
     f_.Memo13->hide();
     // 9
     f_.RadioButton1->setChecked(true);
+    f_.ComboBox1->setEnabled(true);
+    f_.Button4->setEnabled(true);
+    f_.CheckBox4->setEnabled(true);
+    f_.btnExcell->hide();
+    f_.btnSaveEx->hide();
+    f_.pnlEDIT2->hide();
     f_.ScrollBar2->setValue(f_.ScrollBar2->maximum());
     f_.pnlLOGO->show();
     f_.pnlCTRL->show();
@@ -198,6 +204,7 @@ class TForm1::Hooks : public LoadHooks {
 void TForm1::LoadRace() {
   // A load lets events run; none of them may start another load.
   if (loading_) return;
+  ++loads_;
   LoadOutcome o;
   {
     FlagScope guard(loading_);

@@ -28,7 +28,7 @@ namespace kw {
 
 void TForm1::Timer1Timer() {
   // A dialog or a load inside a tick lets events run; a tick never runs inside another.
-  if (loading_ || inFrame_ || inTick_ || closing_ || !raceReady_) return;
+  if (loading_ || inFrame_ || inTick_ || inBoard_ || closing_ || !raceReady_) return;
   FlagScope tick(inTick_);
   RaceData& r = session_.race;
   PlaybackState& p = session_.play;
@@ -86,7 +86,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Timer2Timer() {
-  if (loading_ || inSplash_ || closing_ || !raceReady_) return;
+  if (loading_ || inSplash_ || inBoard_ || closing_ || !raceReady_) return;
   RaceData& r = session_.race;
   PlaybackState& p = session_.play;
   if (p.Page != 1) {
@@ -183,6 +183,13 @@ void TForm1::RepaintMap() {
 bool TForm1::EndOfRace() {
   RaceData& r = session_.race;
   PlaybackState& p = session_.play;
+  const bool board = rs_.SmallScreen && !inBoard_;
+  if (board) {
+    const int loadsBefore = loads_;
+    ShowFinalBoard();
+    // The hold let the window run: it may have been closed or shown another race.
+    if (closing_ || loads_ != loadsBefore) return true;
+  }
   if (p.AutoNext && r.RaceListCount > 1) {
     int next = r.RaceListIndex + 1;
     if (next > r.RaceListCount) next = 1;
@@ -197,6 +204,11 @@ bool TForm1::EndOfRace() {
     // The race shown stays the one the file path names; the next end tries the race after.
   }
   p.RaceClock = r.ClockFirst;
+  if (board && !Timer1->isActive()) {
+    // The board stopped the replay; the buttons say so until the user plays again.
+    ResetPlayButtons();
+    stop_t->show();
+  }
   return false;
 }
 

@@ -141,6 +141,7 @@ void TForm1::pnlTimeBarMouseMove() {
 
 void TForm1::pnlCTRLMouseMove() {
   pnlTimeBarMouseMove();
+  if (session_.play.Page == 2) CopyGraphToForm();
 }
 
 }  // namespace kw

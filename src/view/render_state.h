@@ -19,13 +19,14 @@ struct RenderState {
   int NameBlink = 0;          // 1 on every third tick of the one-second timer
   bool ShowSails = true;      // set after every race load
   bool ShowWindTicks = false;
-  int HoverBoat = 0;   // boat under the pointer in the boat list, 0 for none
-  int MarkedBoat = 0;  // boat marked in the boat list, 0 for none
-  bool SmallScreen = false;
-  bool BigBoat = false;     // "Big Boat"
-  bool CompLine = false;    // "Comp Line"
-  bool AutoTrace = true;    // "Auto Trace"
-  Rgb SeaColor{0, 0, 128};  // fill of the map in trace mode and label background
+  int HoverBoat = 0;          // boat under the pointer in the boat list, 0 for none
+  int MarkedBoat = 0;         // boat marked in the boat list, 0 for none
+  int SmallScreen = 0;        // 0 off, else the size chosen on the size bar
+  bool OverviewOnMap = true;  // small screen: the overview copied onto the map's corner
+  bool BigBoat = false;       // "Big Boat"
+  bool CompLine = false;      // "Comp Line"
+  bool AutoTrace = true;      // "Auto Trace"
+  Rgb SeaColor{0, 0, 128};    // fill of the map in trace mode and label background
   int SeaBrightness = 50;
   Rgb GridColor{0, 0, 0};  // distance grid, set with the sea colour
   // Mean speeds of the fleet on each point of sailing; a boat faster than its mean gets a red

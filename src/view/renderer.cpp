@@ -280,7 +280,8 @@ void DrawTraceOverlays(SceneParts s, const RenderState& rs, QPainter& p) {
 
 void DrawOverviewMap(SceneParts s, const RenderState& rs, QPainter& p) {
   // The window moves the overview's markers and rectangle after the frame.
-  if (rs.SmallScreen) DrawOverviewCorner(p, s.race, s.view, s.play, s.frame, rs);
+  if (rs.SmallScreen && rs.OverviewOnMap)
+    DrawOverviewCorner(p, s.race, s.view, s.play, s.frame, rs);
 }
 
 void DrawCourseOverlays(SceneParts s, const RenderState& rs, QPainter& p) {
