@@ -42,6 +42,7 @@ const char* kUsage =
     "       keelway-cli kml-snapshot --at SECONDS [--data DIR] [--race FILE] [--out PATH]\n"
     "       keelway-cli snapshot     --at SECONDS [--data DIR] [--race FILE] [--out PNG]\n"
     "                                [--size WxH] [--north-up | --wind-up] [--still]\n"
+    "                                [--page track|graph|analysis]\n"
     "       keelway-cli video        [--data DIR] [--race FILE] [--out MP4] [--from SECONDS]\n"
     "                                [--to SECONDS] [--speed X] [--fps N] [--size WxH]\n"
     "                                [--north-up | --wind-up] [--still]\n"
@@ -62,7 +63,9 @@ const char* kUsage =
     "  snapshot      draws the map at race clock SECONDS as the window shows it, with every\n"
     "                overlay, into a PNG (default: snapshot.png in the documents folder);\n"
     "                --size (default 1000x1000), --north-up or --wind-up (default: as the race\n"
-    "                file says), --still for the still map with the whole course\n"
+    "                file says), --still for the still map with the whole course;\n"
+    "                --page graph (course and speed against time) or analysis (sailed\n"
+    "                distance against time) draws that page instead of the map (no --at)\n"
     "  video         replays the race into an H.264 MP4 (default: <race>.mp4 in the documents\n"
     "                folder), from --from to --to (default: the whole replay) at X seconds\n"
     "                of race per second of video (default 10), N frames a second (default\n"
@@ -75,6 +78,8 @@ const char* kUsage =
     "  --race FILE   a race file in raceadmin/ (or a path); default: as the window chooses\n"
     "  --out PATH    the file to write\n"
     "  --json        (summary, check) print one JSON document instead of text\n"
+    "  --mode et|ct  elapsed or corrected (handicap) time for a race with factors, whatever\n"
+    "                the race file says\n"
     "  --help        this text\n"
     "\n"
     "Exit status: 0 done; 1 the output could not be written; 2 no boat to show (\"GPS file\n"
@@ -151,7 +156,7 @@ int main(int argc, char** argv) {
     return Usage(args.isEmpty() ? QStringLiteral("no command") : "unknown command " + args.first());
   const QString command = args.first();
   QString root;
-  QString race, out, at, size, from, to, speed, fps;
+  QString race, out, at, size, from, to, speed, fps, page, mode;
   bool json = false;
   kw::SnapshotOptions shot;
   const bool snapshot = command == QStringLiteral("snapshot");
@@ -169,6 +174,8 @@ int main(int argc, char** argv) {
                      : a == QStringLiteral("--to") && video                         ? &to
                      : a == QStringLiteral("--speed") && video                      ? &speed
                      : a == QStringLiteral("--fps") && video                        ? &fps
+                     : a == QStringLiteral("--page") && snapshot                    ? &page
+                     : a == QStringLiteral("--mode") && command != "check"          ? &mode
                                                                                     : nullptr;
     const bool prints = command == QStringLiteral("summary") || command == QStringLiteral("check");
     if (a == QStringLiteral("--json") && prints) {
@@ -184,8 +191,15 @@ int main(int argc, char** argv) {
       return Usage("unknown option " + a);
     }
   }
+  if (!page.isEmpty()) {
+    static const QStringList kPages = {"track", "graph", "analysis"};
+    shot.page = static_cast<int>(kPages.indexOf(page)) + 1;
+    if (shot.page < 1) return Usage(QStringLiteral("--page wants track, graph or analysis"));
+  }
+  if (!mode.isEmpty() && mode != QStringLiteral("et") && mode != QStringLiteral("ct"))
+    return Usage(QStringLiteral("--mode wants et or ct"));
   double atSeconds = 0;
-  if (command == QStringLiteral("kml-snapshot") || snapshot) {
+  if (command == QStringLiteral("kml-snapshot") || (snapshot && shot.page == 1)) {
     bool ok = false;
     atSeconds = at.toDouble(&ok);
     if (!ok) return Usage(command + QStringLiteral(" needs --at SECONDS"));
@@ -245,6 +259,12 @@ int main(int argc, char** argv) {
     s.race.RaceListIndex = kw::RaceListIndexOf(s.race);
   }
   if (command == QStringLiteral("check")) return Check(s, json);
+  if (!mode.isEmpty()) {
+    // As a click on the window's mode buttons: the choice wins over the race file's CT value.
+    s.race.Controls.CtModeChecked = mode == QStringLiteral("ct");
+    s.play.ModeChosenByUser = 1;
+    s.play.FirstLoadDone = 1;
+  }
   CliHooks hooks;
   const kw::LoadOutcome o = kw::LoadRace(s, hooks);
   if (!o.notice.isEmpty()) std::fprintf(stderr, "%s\n", o.notice.toLocal8Bit().constData());

@@ -5,8 +5,10 @@
 #include "analysis/playback.h"
 #include "race/numbers.h"
 #include "session/session.h"
+#include "view/analysis_page.h"
 #include "view/artwork.h"
 #include "view/geometry.h"
+#include "view/graph_page.h"
 #include "view/overview_map.h"
 #include "view/rankings.h"
 #include "view/render_state.h"
@@ -96,6 +98,17 @@ QImage MapPainter::Draw(double t, double realSeconds) {
 }
 
 QImage RenderSnapshot(RaceSession& s, const SnapshotOptions& o) {
+  if (o.page == 2 || o.page == 3) {
+    // The pages fill the map area; the window's client is the map's height.
+    QImage page(o.width, o.height, QImage::Format_RGB32);
+    if (o.page == 2) {
+      const RenderState look;
+      DrawGraphs(page, s.race, o.height, look.SeaColor);
+    } else {
+      DrawAnalysisFigures(page, s.race, s.passing, 0);
+    }
+    return page;
+  }
   MapPainter painter(s, o);
   return painter.Draw(o.at);
 }

@@ -16,6 +16,7 @@ struct SnapshotOptions {
   int width = 1000, height = 1000;
   int northUp = -1;    // 1 north up, 0 wind up, -1 as the race file says
   bool still = false;  // the still map at zoom 1 instead of the map following the boats
+  int page = 1;        // 1 the map, 2 the graphs, 3 the analysis figures
 };
 
 // Draws the map of a loaded race (loaded with MapWidth x MapHeight already set to the picture's

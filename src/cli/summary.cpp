@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QTextStream>
 
+#include "analysis/standings.h"
 #include "race/datetime.h"
 #include "race/text.h"
 #include "session/session.h"
@@ -138,6 +139,23 @@ QJsonObject SummaryJson(const RaceSession& s) {
     boats.append(bo);
   }
   o["boats"] = boats;
+
+  // The finish displays' order: elapsed or corrected seconds, as the race was loaded.
+  QJsonArray list;
+  for (const StandingRow& row : Standings(r, p)) {
+    list.append(QJsonObject{{"rank", row.rank},
+                            {"name", DisplayText(r.BoatName[row.boat])},
+                            {"file", DisplayText(r.BoatTrackFile[row.boat])},
+                            {"gap", row.gap}});
+  }
+  QJsonArray classes;
+  const auto byClass = ClassStandings(r, p);
+  for (size_t c = 1; c < byClass.size(); ++c) {
+    QJsonArray files;
+    for (int b : byClass[c]) files.append(DisplayText(r.BoatTrackFile[b]));
+    classes.append(QJsonObject{{"class", DisplayText(r.ClassName[c])}, {"boats", files}});
+  }
+  o["rankings"] = QJsonObject{{"list", list}, {"classes", classes}};
   return o;
 }
 
@@ -216,6 +234,22 @@ QString SummaryText(const RaceSession& s) {
                 .arg(num(p.UpDistance[b], 3))
                 .arg(num(p.DownTime[b], 0))
                 .arg(num(p.DownDistance[b], 3));
+    }
+  }
+  const std::vector<StandingRow> rows = Standings(r, p);
+  if (!rows.empty()) {
+    ts << "\nRanking" << (r.CorrectedTimeMode > 0 ? " (corrected time)" : "") << '\n';
+    for (const StandingRow& row : rows)
+      ts << QStringLiteral("%1  %2  (+%3sec)\n")
+                .arg(row.rank, 3)
+                .arg(DisplayText(r.BoatName[row.boat]), -16)
+                .arg(row.gap);
+    const auto byClass = ClassStandings(r, p);
+    for (size_t c = 1; c < byClass.size(); ++c) {
+      QStringList names;
+      for (int b : byClass[c]) names << DisplayText(r.BoatName[b]);
+      ts << "    " << DisplayText(r.ClassName[c]) << " class: " << names.join(QStringLiteral(", "))
+         << '\n';
     }
   }
   return out;
