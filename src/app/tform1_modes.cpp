@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -45,7 +46,7 @@ void TForm1::BuildSmallScreenBar() {
   for (int i = 0; i < 5; ++i) {
     QRadioButton* b = *buttons[i] =
         Make<QRadioButton>(pnlUsize, names[i], QString::fromLatin1(kSizes[i].caption));
-    b->setGeometry(x, 4, i == 4 ? 82 : 74, 18);
+    b->setGeometry(x, 4, i == 4 ? 96 : 88, 18);
     x += b->width() + 2;
     connect(b, &QRadioButton::clicked, this, [this] { SmallScreenSizeClick(); });
   }
@@ -101,6 +102,13 @@ void TForm1::ShowCorrectedTimeBanner() {
   Memo10->setVisible(on);
   if (on) {
     Memo10->setGeometry(Panel1->geometry().right() + 1 + 10, 5, 329, 33);
+    // The banner is 20 points where the font allows; a wider font is shrunk to fit its box.
+    QFont f = Memo10->font();
+    f.setPointSize(20);
+    while (f.pointSize() > 8 &&
+           QFontMetrics(f).horizontalAdvance(Memo10->text()) > Memo10->width() - 6)
+      f.setPointSize(f.pointSize() - 1);
+    Memo10->setFont(f);
     Memo10->raise();
   }
 }
@@ -180,7 +188,7 @@ void TForm1::ShowSmallScreenBar() {
   Memo11->setGeometry(112, 2, 6 * static_cast<int>(r.RaceCaption.size()) + 15, 16);
   Memo11->show();
   pnlUsize->move(RoundInt((v.MapWidth - pnlUsize->width()) / 2.0), v.MapHeight + 35);
-  Memo13->move(v.MapWidth - 180, v.MapHeight - 17);
+  Memo13->setGeometry(v.MapWidth - 180, v.MapHeight - 17, 175, 16);
   if (r.CorrectedTimeMode >= 1) {
     Memo12->setText(QStringLiteral("CT mode"));
     Memo12->setGeometry(Memo11->geometry().right() + 1 + 2, 2, 60, 16);

@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "app/tform1.h"
 #include "view/analysis_page.h"
 #include "view/graph_page.h"
@@ -75,7 +77,9 @@ void TForm1::DrawPage() {
     btnExcell->move(5, 5);
     btnExcell->show();
     btnExcell->raise();
-    figures_ = DrawAnalysisFigures(graphBitmap_, session_.race, session_.passing, rs_.LabelLevel);
+    // "Show Name" lifts the level from the pointer to 1, as on the map.
+    const int names = CheckBox2->isChecked() ? std::max(rs_.LabelLevel, 1) : rs_.LabelLevel;
+    figures_ = DrawAnalysisFigures(graphBitmap_, session_.race, session_.passing, names);
   }
   CopyGraphToForm();
 }

@@ -149,3 +149,40 @@ TEST(Cli, SnapshotDrawsTheMapIntoAPng) {
       Cli({"snapshot", "--at", "1", "--root", demo, "--out", out.path() + "/no/dir/x.png"}).status,
       1);
 }
+
+// The ranking of the demo in elapsed and in corrected time: the list in rank order starting at a
+// gap of 0, classes holding every finisher once; the corrected one differs.
+TEST(Cli, RankingsInBothModesAndThePages) {
+  const QString demo = kwtest::DemoDir();
+  if (!QFileInfo::exists(demo + "raceadmin/racefile.st")) GTEST_SKIP() << "no demo";
+  QJsonObject ranking[2];
+  for (int ct = 0; ct < 2; ++ct) {
+    CliRun r = Cli({"summary", "--root", demo, "--json", "--mode", ct ? "ct" : "et"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o["correctedTimeMode"].toInt(), ct);
+    ranking[ct] = o["rankings"].toObject();
+    const QJsonArray list = ranking[ct]["list"].toArray();
+    ASSERT_GT(list.size(), 10);
+    EXPECT_EQ(list[0].toObject()["gap"].toInt(), 0);
+    int finishers = 0;
+    for (int i = 1; i < list.size(); ++i) {
+      EXPECT_LE(list[i - 1].toObject()["rank"].toInt(), list[i].toObject()["rank"].toInt());
+      EXPECT_LE(list[i - 1].toObject()["gap"].toInt(), list[i].toObject()["gap"].toInt());
+    }
+    for (const QJsonValue c : ranking[ct]["classes"].toArray())
+      finishers += c.toObject()["boats"].toArray().size();
+    EXPECT_EQ(finishers, list.size());
+  }
+  EXPECT_NE(ranking[0], ranking[1]);
+
+  QTemporaryDir out;
+  for (const char* page : {"graph", "analysis"}) {
+    const QString png = out.path() + "/" + page + ".png";
+    CliRun r = Cli({"snapshot", "--page", page, "--root", demo, "--out", png, "--size", "800x600"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(QImage(png).size(), QSize(800, 600));
+  }
+  EXPECT_EQ(Cli({"snapshot", "--page", "chart", "--root", demo}).status, 64);
+  EXPECT_EQ(Cli({"summary", "--mode", "handicap", "--root", demo}).status, 64);
+}

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/mark_passing.h"
+#include "analysis/standings.h"
 #include "race/model.h"
 #include "support/test_support.h"
 #include "view/rankings.h"
@@ -189,3 +190,43 @@ TEST(RankingsTest, ClassTextsAreCutAndUndeclaredClassesDrawNothing) {
 }
 
 }  // namespace
+
+// The order the list and the summary share: ties keep boat order, non-finishers are left out,
+// gaps round to the second; classes split the same order.
+TEST(RankingsTest, StandingsOrderTiesGapsAndClasses) {
+  Race t({3683.6, 3600, -1, 3600, 3700.4}, {2, 1, 1, 2, 1});
+  const std::vector<StandingRow> rows = Standings(t.race, t.passing);
+  ASSERT_EQ(rows.size(), 4u);
+  const int expected[][3] = {{2, 1, 0}, {4, 1, 0}, {1, 3, 84}, {5, 4, 100}};
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].boat, expected[i][0]) << i;
+    EXPECT_EQ(rows[i].rank, expected[i][1]) << i;
+    EXPECT_EQ(rows[i].gap, expected[i][2]) << i;
+  }
+  const auto byClass = ClassStandings(t.race, t.passing);
+  ASSERT_EQ(byClass.size(), 3u);
+  EXPECT_EQ(byClass[1], (std::vector<int>{2, 5}));
+  EXPECT_EQ(byClass[2], (std::vector<int>{4, 1}));
+  t.race.ClassesDeclared = 0;
+  EXPECT_TRUE(ClassStandings(t.race, t.passing).empty());
+}
+
+// Thirty rows a column on a 480-high map: rank 30 closes the first column, rank 31 opens the
+// second at x = 220; a boat that did not finish is not on the board.
+TEST(RankingsTest, FinalBoardColumns) {
+  std::vector<double> finish;
+  for (int b = 1; b <= 32; ++b) finish.push_back(b == 32 ? -1 : 3000.0 + b);
+  Race t(finish);
+  for (int b = 1; b <= 32; ++b) t.race.BoatColor[b] = Rgb{static_cast<uint8_t>(b * 7), 90, 20};
+  const Rgb sea{0, 0, 128};
+  const QImage board = DrawFinalBoard(t.race, t.passing, 800, 480, sea);
+  ASSERT_EQ(board.size(), QSize(800, 480));
+  auto cell = [&](int x, int y) { return board.pixel(x + 178, y + 6); };
+  auto colour = [&](int b) { return qRgb(b * 7, 90, 20); };
+  EXPECT_EQ(cell(10, 20), colour(1));
+  EXPECT_EQ(cell(10, 15 * 29 + 20), colour(30));
+  EXPECT_EQ(cell(220, 20), colour(31));
+  EXPECT_EQ(cell(220, 35), qRgb(0, 0, 128));  // rank 32 did not finish
+  t.race.LineCount = 0;
+  EXPECT_TRUE(DrawFinalBoard(t.race, t.passing, 800, 480, sea).isNull());
+}
