@@ -197,9 +197,6 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
 }
 
 // Steps owned by later parts of the program. Each keeps its place in the sequence.
-void PrepareRankings(RaceSession&) {}
-void DrawGraphs(RaceSession&) {}
-
 LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   RaceData& r = s.race;
   LoadOutcome out;
@@ -268,7 +265,6 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   }
   DeriveSpeedAndCourse(r, s.view.CosCentreLat);
   hooks.Beep();
-  PrepareRankings(s);
   hooks.PlaybackReady();
   SetBoatShape(r);
   s.play.RaceClock = r.ClockFirst;
@@ -279,7 +275,6 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   s.play.PlaySpeed = r.PreStartSpeed;
   s.play.HasWindFile = r.WindFileName.empty() ? 0 : 1;
   hooks.PanelLayout();
-  DrawGraphs(s);
   s.play.RaceClock = r.ClockFirst;
   s.play.FirstLoadDone = 1;
   if (r.EditMode == 0) s.view.TraceMode = 1;

@@ -87,8 +87,4 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks);
 // The whole loading sequence, in order.
 LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks);
 
-// Steps that later parts of the program fill in; each runs at its place in LoadRace.
-void PrepareRankings(RaceSession& s);
-void DrawGraphs(RaceSession& s);
-
 }  // namespace kw
