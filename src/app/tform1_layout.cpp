@@ -72,6 +72,8 @@ void TForm1::LayoutWindow() {
     }
     canvas_ = next;
   }
+  // Small screen keeps its title and size bar through resizes and loads.
+  if (rs_.SmallScreen && (raceReady_ || loading_)) ShowSmallScreenBar();
   // The graph and analysis pages are drawn for the new size.
   if (session_.play.Page != 1) DrawPage();
 }

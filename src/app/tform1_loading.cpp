@@ -180,7 +180,7 @@ class TForm1::Hooks : public LoadHooks {
   void Started() override {
     if (f_.closing_) return;
     f_.Timer2->start(1000);
-    f_.btnStopWatch->show();
+    f_.btnStopWatch->setVisible(!f_.rs_.SmallScreen);
     RaceData& r = f_.session_.race;
     f_.RadioW->setChecked(r.NorthUp < 1);
     f_.RadioN->setChecked(r.NorthUp >= 1);

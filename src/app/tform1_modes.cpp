@@ -187,7 +187,8 @@ void TForm1::ShowSmallScreenBar() {
   Memo11->setText(r.RaceCaption);
   Memo11->setGeometry(112, 2, 6 * static_cast<int>(r.RaceCaption.size()) + 15, 16);
   Memo11->show();
-  pnlUsize->move(RoundInt((v.MapWidth - pnlUsize->width()) / 2.0), v.MapHeight + 35);
+  // Centred under the map, but never off the form's left edge under a narrow map.
+  pnlUsize->move(std::max(0, RoundInt((v.MapWidth - pnlUsize->width()) / 2.0)), v.MapHeight + 35);
   Memo13->setGeometry(v.MapWidth - 180, v.MapHeight - 17, 175, 16);
   if (r.CorrectedTimeMode >= 1) {
     Memo12->setText(QStringLiteral("CT mode"));

@@ -23,7 +23,7 @@ void TForm1::RadioButton1Click() {
   ComboBox1->setEnabled(true);
   Button4->setEnabled(true);
   CheckBox4->setEnabled(true);
-  btnStopWatch->show();
+  if (!rs_.SmallScreen) btnStopWatch->show();
   btnExcell->hide();
   btnSaveEx->hide();
   ShowCorrectedTimeBanner();
