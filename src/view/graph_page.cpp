@@ -24,8 +24,13 @@ const QColor kThirtyDegrees(162, 162, 225);
 // shallow stroke is a staircase and a steep one a pixel a row, as a thin pen draws them.
 class StrokePlotter {
  public:
-  explicit StrokePlotter(QImage& img)
-      : bits_(img.bits()), stride_(img.bytesPerLine()), w_(img.width()), h_(img.height()) {}
+  // Draws only into columns xFirst..xLast.
+  StrokePlotter(QImage& img, int xFirst, int xLast)
+      : bits_(img.bits()),
+        stride_(img.bytesPerLine()),
+        xFirst_(std::max(xFirst, 0)),
+        xLast_(std::min(xLast, img.width() - 1)),
+        h_(img.height()) {}
 
   // Points on one row make one span; rows are joined by slanted segments.
   void Polyline(const std::vector<QPoint>& pts, QRgb colour) {
@@ -47,8 +52,8 @@ class StrokePlotter {
   void Span(int y, int xa, int xb, QRgb colour) {
     if (y < 0 || y >= h_) return;
     if (xa > xb) std::swap(xa, xb);
-    xa = std::max(xa, 0);
-    xb = std::min(xb, w_ - 1);
+    xa = std::max(xa, xFirst_);
+    xb = std::min(xb, xLast_);
     if (xa > xb) return;
     QRgb* row = reinterpret_cast<QRgb*>(bits_ + static_cast<qsizetype>(y) * stride_);
     std::fill(row + xa, row + xb + 1, colour);
@@ -83,7 +88,7 @@ class StrokePlotter {
 
   uchar* bits_;
   qsizetype stride_;
-  int w_, h_;
+  int xFirst_, xLast_, h_;
 };
 
 void Polyline(QPainter& p, const std::vector<QPoint>& points) {
@@ -149,29 +154,6 @@ GraphGeometry DrawGraphs(QImage& bitmap, const RaceData& race, int clientHeight,
     }
   }
 
-  const int boats = std::min<int>(race.BoatCount, static_cast<int>(race.BoatShown.size()) - 1);
-  // The strokes go into the picture's memory, with no painter working on it meanwhile. The
-  // speed traces are worked out on a second thread while this one works out the courses.
-  p.end();
-  std::vector<Runs> courses(static_cast<size_t>(std::max(boats, 0)) + 1);
-  std::vector<std::vector<QPoint>> speeds(courses.size());
-  std::thread speedWorker([&] {
-    for (int b = boats; b >= 1; --b)
-      if (ShownBoat(race, b)) speeds[b] = SpeedTrace(race, g, b);
-  });
-  for (int b = boats; b >= 1; --b)
-    if (ShownBoat(race, b)) courses[b] = CourseTrace(race, g, b);
-  speedWorker.join();
-  StrokePlotter plot(bitmap);
-  for (int b = boats; b >= 1; --b) {
-    for (const auto& run : courses[b]) plot.Polyline(run, ToQColor(race.BoatColor[b]).rgb());
-  }
-  p.begin(&bitmap);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  SetFontPoints(p, 9);
-  p.setPen(QPen(Qt::red, 3));
-  Polyline(p, WindDirectionTrace(race, g));
-
   PlainText(p, g.x1 + 60, g.y0 - 14, QStringLiteral("Boat Speed (KTS)"), Qt::white);
   TextOut(p, g.x1, bottom + 5, QStringLiteral("BSP"), Qt::white, seaColour);
   const bool windSpeed = race.WindSpeedMax > 0;
@@ -187,8 +169,31 @@ GraphGeometry DrawGraphs(QImage& bitmap, const RaceData& race, int clientHeight,
       TextOut(p, CentredX(x, wind), bottom + 19, wind, Qt::blue, seaColour);
     }
   }
+
+  // The traces go into the picture's memory with no painter working on it meanwhile: the
+  // courses on this thread, the speeds on a second one. Each keeps to its own plot's columns
+  // (course directions never leave the left plot, speeds never come left of the right one),
+  // so the two never write the same pixel.
   p.end();
-  for (int b = boats; b >= 1; --b) plot.Polyline(speeds[b], ToQColor(race.BoatColor[b]).rgb());
+  const int boats = std::min<int>(race.BoatCount, static_cast<int>(race.BoatShown.size()) - 1);
+  std::thread speedWorker([&] {
+    StrokePlotter plot(bitmap, g.x1, bitmap.width() - 1);
+    for (int b = boats; b >= 1; --b)
+      if (ShownBoat(race, b))
+        plot.Polyline(SpeedTrace(race, g, b), ToQColor(race.BoatColor[b]).rgb());
+  });
+  {
+    StrokePlotter plot(bitmap, 0, g.x1 - 1);
+    for (int b = boats; b >= 1; --b) {
+      if (!ShownBoat(race, b)) continue;
+      for (const auto& run : CourseTrace(race, g, b))
+        plot.Polyline(run, ToQColor(race.BoatColor[b]).rgb());
+    }
+  }
+  speedWorker.join();
+  p.begin(&bitmap);
+  p.setPen(QPen(Qt::red, 3));
+  Polyline(p, WindDirectionTrace(race, g));
   return g;
 }
 
