@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
