@@ -54,7 +54,7 @@ const TipSpec& Tip(TipId id);
 // What a tip's place is measured from, in form coordinates.
 struct TipPlaceInput {
   QRect control;    // the control under the pointer
-  QRect reference;  // the spec's reference control (ChkBigBoat for CheckBox4, Label12 for Label14)
+  QRect reference;  // the place is measured from it (CheckBox4: ChkBigBoat; Label14: Label12)
   int mapWidth = 0;
   int logoLeft = 0;  // pnlLOGO's left
   int overviewHeight = 0;
