@@ -28,6 +28,8 @@ class QTimeEdit;
 
 namespace kw {
 
+enum class TipId;
+
 class TForm1 : public QWidget {
   Q_OBJECT
 
@@ -342,6 +344,56 @@ class TForm1 : public QWidget {
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;
   QTimer* Timer3 = nullptr;
+
+  // --- Both languages, tips, help and logo; the remaining commands of the control panel
+  // (screenshot, retouch, jumps, attachments, Google Earth, the result panels stepping aside).
+ public:
+  // Every caption of the caption table in the language of `Language`.
+  void ApplyLanguage();
+  void jpnClick();
+  void usaClick();
+  void chkHintClick();
+  void btnHELPClick();
+  void Label12Click();
+  void imgLOGOClick();
+  // The tip of one control (`pointer` on that control, for the tips that follow it). A tip
+  // that waits for tips switched on hides the box instead. True when a tip is shown.
+  bool ShowTip(TipId id, QPoint pointer = QPoint());
+  void Button5Click();
+  void Button6Click();
+  void Button10Click();
+  void button2Click();
+  void ListBox1Click();
+  void Button3MouseDown(Qt::MouseButton button);
+  void pnlScoreMouseMove();
+  void pnlScore2MouseMove();
+  // The system's locale decides the language at each load; tests set it here.
+  void SetJapaneseLocale(bool on) { japaneseLocale_ = on; }
+
+ private:
+  class CommandEvents;
+  friend class CommandEvents;
+  void BuildCommandControls();
+  bool CommandPress(QObject* watched, Qt::MouseButton button);
+  bool CommandHover(QObject* watched, QPoint pointer);
+  // `image` as BMP replacing `path` whole, then opened; a failed write is shown with the
+  // file's name and nothing is opened.
+  bool SaveImageAndOpen(const QImage& image, const QString& path);
+  // The frame at `clock`, the clock's date and time in Memo1 and as the time last shown.
+  void ShowClockAt(double clock);
+  // Opens the first of the data folder's pages that exists; false when neither does.
+  bool OpenDataPage(const QString& first, const QString& second);
+  QRect FormRectOf(const char* name) const;
+  // The tip box's size that shows `text` whole in its font.
+  QSize HintTextSize(const QString& text) const;
+  static bool SystemLocaleIsJapanese();
+  bool japaneseLocale_ = SystemLocaleIsJapanese();
+  QPushButton* btnHELP = nullptr;
+  QPushButton* Button5 = nullptr;
+  QCheckBox* chkHint = nullptr;
+  QLabel* Label13 = nullptr;
+  QString SelectedAttachment;
+  bool HideUnfocusedInKml = false;
 };
 
 }  // namespace kw

@@ -123,6 +123,7 @@ void TForm1::BuildControls() {
   ScrollBar3Change();
   CheckBox3->setChecked(true);
   ScrollBar1Change();
+  BuildCommandControls();
 }
 
 void TForm1::BuildCover() {

@@ -332,10 +332,25 @@ void TForm1::ScrollBar3Change() {
 
 void TForm1::Button4Click() {
   RaceData& r = session_.race;
-  const int index = r.SelectedRaceIndex > 0 ? r.SelectedRaceIndex : ComboBox1->currentIndex() + 1;
-  if (index < 1 || index > r.RaceListCount) return;
-  r.RaceFilePath = r.ProgramFolder + QStringLiteral("raceadmin/") + r.RaceList[index - 1];
+  // The race the box shows: a load since the user's choice may have moved the box on.
+  const int index = ComboBox1->currentIndex() + 1;
+  const QString name = index >= 1 && index <= r.RaceListCount ? r.RaceList[index - 1] : QString();
+  // The same file name, not a part of it ("r1.txt" is not "race-r1.txt").
+  if (name.isEmpty() || QFileInfo(r.RaceFilePath).fileName() == name) {
+    services_.dialogs->Message(QStringLiteral("keelway"), QStringLiteral("Already shown."));
+    return;
+  }
+  const QString path = r.ProgramFolder + QStringLiteral("raceadmin/") + name;
+  // A race file removed since the list was made would end the program as a race without boats.
+  if (!QFileInfo(path).isFile()) {
+    services_.dialogs->Message(QStringLiteral("keelway"),
+                               path + QStringLiteral(": file not found"));
+    return;
+  }
+  r.SelectedRaceIndex = index;
+  r.RaceFilePath = path;
   r.RaceListIndex = index;
+  services_.sound->Beep();
   LoadRace();
 }
 

@@ -913,6 +913,7 @@ RACE1 = dict(
     start_centre=(0.0, 0.0), round_r=(11.0, 13.0), leg_bias=60.0,
     mark_at=r1_marks, lines_at=r1_lines, crs=['L1', 'MK1', 'MK2', 'MK1', 'L2'],
     mg=-7.5, lg=7.3, ps=(10, 5), wind_file='enoshima-r1-wind.csv',
+    attachments=['enoshima-r1-instructions.html'],
     t1='Enoshima Autumn Regatta  Race 1',
     t2='J/24 and Yamaha 30S  windward-leeward',
     note='Demo race made by the keelway simulator. Boats and times are invented.',
@@ -1033,6 +1034,7 @@ RACE3 = dict(
     start_centre=(0.0, 0.0), round_r=(11.0, 13.0), leg_bias=400.0,
     mark_at=r3_marks, lines_at=r3_lines, crs=['L1', 'MK1', 'MK2', 'MK3', 'L2'],
     mg=-7.5, lg=12.0, ps=(20, 5), max_hours=24, on_water=sagami_water,
+    attachments=['sagami-offshore-notice.html', 'sagami-offshore-safety.txt'],
     t1='Sagami Bay Offshore Race',
     t2='Enoshima - Izu coast - south of Oshima - Sunosaki - Enoshima',
     note='Demo race made by the keelway simulator. Boats and times are invented.',
@@ -1094,6 +1096,9 @@ def race_file(race, boats, ft_local):
     # grid squares (or the whole-coast file) by themselves
     if getattr(race, 'map_file', None):
         rec('MAP', race.map_file)
+    # documents of the race office, kept in attachment/ (written by hand, not here)
+    if getattr(race, 'attachments', None):
+        rec('AT', *race.attachments)
     for mx, my in race.marks:
         lat, lon = race.frame.to_ll(mx, my)
         rec('MK', minutes(lat), minutes(lon))
