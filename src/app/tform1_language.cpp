@@ -233,14 +233,12 @@ void TForm1::btnHELPClick() {
 }
 
 void TForm1::Label12Click() {
-  // The small "?" opens the help in the language shown, like the help button.
-  const int language = session_.play.Language;
-  const QString folder = session_.race.ProgramFolder;
-  if (!QFileInfo(folder + HelpPage(language)).isFile() &&
-      !QFileInfo(folder + HelpPage(language, true)).isFile())
-    return;
+  // The small "?" opens the Japanese pages whatever the language; it is shown only when they
+  // exist.
+  const QString page = HelpPage(0);
+  if (!QFileInfo(session_.race.ProgramFolder + page).isFile()) return;
   services_.sound->Beep();
-  OpenDataPage(HelpPage(language), HelpPage(language, true));
+  OpenDataPage(page, page);
 }
 
 void TForm1::imgLOGOClick() {

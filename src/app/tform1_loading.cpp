@@ -75,13 +75,11 @@ class TForm1::Hooks : public LoadHooks {
     f_.chkAutoNext->setChecked(r.EditMode == 0);
     f_.session_.play.AutoNext = r.EditMode == 0 ? 1 : 0;
     if (r.EditMode == 1) f_.RadioW->setChecked(true);
-    // 5: Japanese texts on a Japanese system, else English. English chosen with the flag
-    // stays chosen for the races that follow.
+    // 5: Japanese texts on a Japanese system, else English, decided again at every load.
     const bool japanese = f_.japaneseLocale_;
-    int& language = f_.session_.play.Language;
-    language = !japanese ? 2 : language == 1 ? 1 : 0;
-    f_.jpn->setVisible(language == 1);
-    f_.usa->setVisible(language == 0);
+    f_.session_.play.Language = japanese ? 0 : 2;
+    f_.jpn->hide();
+    f_.usa->setVisible(japanese);
     f_.hintsOn_ = true;
     f_.chkHint->setChecked(true);
     // 6
