@@ -64,7 +64,10 @@ void TForm1::mouseMoveEvent(QMouseEvent* e) {
   // Leaving the time bar straight onto the map ends its hint and its hold on the date-time.
   if (overTimeBar_) pnlTimeBarMouseMove();
   const QPoint at = e->position().toPoint();
-  if (OwnsPoint(at)) FormMouseMove(e->modifiers(), at.x(), at.y());
+  if (OwnsPoint(at))
+    FormMouseMove(e->modifiers(), at.x(), at.y());
+  else
+    Memo6->hide();  // the map's floating label stays on the map
   QWidget::mouseMoveEvent(e);
 }
 

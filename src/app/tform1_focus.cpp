@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "app/tform1.h"
 #include "race/text.h"
 #include "view/pointer_tips.h"
@@ -103,7 +105,8 @@ void TForm1::sboatMouseMove(int c, int x, int y) {
   ho_.LastListMouseY = y;
   if (hintsOn_ && p.Page == 1 && c < static_cast<int>(boatBoxes_.size()) && boatBoxes_[c]) {
     const PointerTip tip = BoatEntryTip(p.Language, DisplayText(r.BoatName[c]));
-    HintLeft = pnlBOATlist->x();
+    // At the list's left edge, unless the tip would run out of the window there.
+    HintLeft = std::max(0, std::min(pnlBOATlist->x(), width() - tip.width));
     HintTop = pnlBOATlist->y() + boatBoxes_[c]->y() + 30;
     ShowHintBox(tip.Text(), tip.width, tip.height);
   }
@@ -127,7 +130,7 @@ void TForm1::clsMouseMove(int cls) {
   if (!raceReady_ || loading_ || cls < 1 || cls > r.ClassCount) return;
   if (hintsOn_ && session_.play.Page == 1 && cls < static_cast<int>(classBoxes_.size())) {
     const PointerTip tip = ClassEntryTip(session_.play.Language, DisplayText(r.ClassName[cls]));
-    HintLeft = pnlBOATlist->x();
+    HintLeft = std::max(0, std::min(pnlBOATlist->x(), width() - tip.width));
     HintTop = pnlBOATlist->y() + classBoxes_[cls]->y() + 30;
     ShowHintBox(tip.Text(), tip.width, tip.height);
   }

@@ -169,7 +169,8 @@ void TForm1::FormMouseMove(Qt::KeyboardModifiers modifiers, int x, int y) {
   bool tipShown = false;
   if (still && hintsOn_) {
     const PointerTip tip = StillMapTip(p.Language, ho_.EditStep, r.EditMode != 0);
-    HintLeft = std::max(0, RoundInt(x - tip.width / 2.0));
+    // Centred over the pointer, inside the window.
+    HintLeft = std::max(0, std::min(RoundInt(x - tip.width / 2.0), width() - tip.width));
     HintTop = y - tip.height - 100;
     if (HintTop < 0) HintTop = y + 100;
     ShowHintBox(tip.Text(), tip.width, tip.height);
@@ -296,7 +297,8 @@ void TForm1::FormKeyUp(int) {
   ho_.ShiftHeld = 0;
   ho_.BaseLat = kNoBaseLat;
   ho_.BaseLon = kNoBaseLon;
-  // The measuring line goes with its base point.
+  // The measuring line and its label go with the base point; the nearest mark's label too.
+  Memo6->hide();
   if (hadBase && StillMapShown() && !Timer1->isActive()) CopyMapToForm();
 }
 
