@@ -17,6 +17,7 @@
 #include "race/course_edit.h"
 #include "race/fields.h"
 #include "race/numbers.h"
+#include "race/racefile_save.h"
 #include "race/text.h"
 #include "race/wind.h"
 #include "view/map_pointer.h"
@@ -39,7 +40,7 @@ void TForm1::BuildEditPanels() {
     small.setPixelSize(11);
     panel->setFont(small);
   }
-  pnlEDIT1->resize(330, 140);
+  pnlEDIT1->resize(314, 140);
   // The three steps of the course, each beside the list it fills.
   const struct {
     Slot<QRadioButton> radio;
@@ -63,7 +64,7 @@ void TForm1::BuildEditPanels() {
     connect(radio, &QRadioButton::clicked, this, s.click);
     QLineEdit* edit = this->*s.edit = Make<QLineEdit>(pnlEDIT1, s.editName);
     edit->setReadOnly(true);
-    edit->setGeometry(118, y, 206, 19);
+    edit->setGeometry(118, y, 190, 19);
     y += 22;
   }
   Button7 = Make<QPushButton>(pnlEDIT1, "Button7", QStringLiteral("Reset Course"));
@@ -284,7 +285,11 @@ void TForm1::Button9Click() {
   }
   if (!raceReady_ || loading_) return;
   QDir().mkpath(r.ProgramFolder + QStringLiteral("winddat"));
-  const WriteResult wind = WriteWindFile(r);
+  // A wind table drawn before for this race is kept as it was before this run's first save.
+  WriteResult wind = KeepBackupOnce(r.ProgramFolder + QStringLiteral("winddat/") +
+                                        QString::fromStdString(WindFileNameFor(r.RaceFileName)),
+                                    backedUp_);
+  if (wind.ok) wind = WriteWindFile(r);
   if (!wind.ok) {
     services_.dialogs->Message(
         QStringLiteral("keelway"),

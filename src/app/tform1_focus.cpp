@@ -50,7 +50,7 @@ void TForm1::RedrawFocus(bool recount) {
 
 void TForm1::sBoatMouseDown(int c, Qt::MouseButton button, bool shift) {
   RaceData& r = session_.race;
-  if (c < 1 || c > r.BoatCount || c >= static_cast<int>(boatBoxes_.size())) return;
+  if (loading_ || c < 1 || c > r.BoatCount || c >= static_cast<int>(boatBoxes_.size())) return;
   if (shift) {
     // Marking leaves the boat's focus as it is.
     rs_.MarkedBoat = rs_.MarkedBoat == c ? 0 : c;
@@ -74,7 +74,7 @@ void TForm1::sBoatMouseDown(int c, Qt::MouseButton button, bool shift) {
 
 void TForm1::clsMouseup(int cls, Qt::MouseButton button) {
   RaceData& r = session_.race;
-  if (cls < 1 || cls >= static_cast<int>(classBoxes_.size())) return;
+  if (loading_ || cls < 1 || cls >= static_cast<int>(classBoxes_.size())) return;
   services_.sound->Beep();
   if (button == Qt::RightButton) {
     for (QCheckBox* box : classBoxes_)

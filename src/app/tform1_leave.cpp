@@ -43,11 +43,18 @@ bool TForm1::FormClose() {
   FlagScope guard(inClose_);
   const QString kml = documentsFolder_ + QStringLiteral("/KeelwayMap5.kml");
   if (QFile::exists(kml)) QFile::remove(kml);
-  if (session_.race.EditMode == 1 && raceReady_ && !loading_ && CourseChanged(session_.race) &&
-      services_.dialogs->Ask(QStringLiteral("Race Admin Data"),
-                             QStringLiteral("Rewrite File? (instead of old data)")) &&
-      !SaveRaceFileOrSay()) {
-    return false;
+  if (session_.race.EditMode == 1 && raceReady_ && !loading_ && CourseChanged(session_.race)) {
+    // No frame runs behind the question; the window closes or stays as it was.
+    const bool frames = Timer1->isActive(), seconds = Timer2->isActive();
+    Timer1->stop();
+    Timer2->stop();
+    if (services_.dialogs->Ask(QStringLiteral("Race Admin Data"),
+                               QStringLiteral("Rewrite File? (instead of old data)")) &&
+        !SaveRaceFileOrSay()) {
+      if (frames) Timer1->start();
+      if (seconds) Timer2->start();
+      return false;
+    }
   }
   services_.sound->Beep();
   return true;

@@ -11,6 +11,11 @@ namespace kw {
 
 struct RaceData;
 
+// Before the first rewrite of `path` in a run (not yet in `backedUp`): its bytes are kept in
+// path + ".bak" and the path is added. A missing file needs no backup. The message of a
+// failure names the file.
+WriteResult KeepBackupOnce(const QString& path, QStringList& backedUp);
+
 // True when the course in memory (WD, MK, LN, CRS) differs from what the race file gave.
 bool CourseChanged(const RaceData& race);
 

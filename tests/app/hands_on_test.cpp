@@ -372,10 +372,17 @@ TEST(CourseEditing, AnEditSessionSavedIntoTheRaceFile) {
   EXPECT_TRUE(w.fakes.dialogs.messages.isEmpty())
       << w.fakes.dialogs.messages.join("|").toStdString();
 
-  // Loaded again, the race has the course placed.
+  // Loaded again, the race has the course placed, on a still map of its own.
   const double lat1 = r.MarkLat[1];
+  w.Click(m1);
   w.form.LoadRace();
   ASSERT_TRUE(w.form.raceReady());
+  w.fakes.clock.now = w.form.session().play.SplashStart + 4500;
+  w.form.Timer2Timer();  // past the cover, course editing goes back to the still map
+  EXPECT_EQ(v.TraceMode, 0);
+  EXPECT_TRUE(w.child<QFrame>("pnlEDIT1")->isVisible());
+  EXPECT_DOUBLE_EQ(v.ZoomFactor, 1);
+  EXPECT_DOUBLE_EQ(v.ViewCentreLat, (v.RaceLatMax + v.RaceLatMin) / 2);
   EXPECT_EQ(r.MarkCount, 2);
   EXPECT_DOUBLE_EQ(r.MarkLat[1], lat1);
   EXPECT_EQ(r.CourseCount, 4);
@@ -420,6 +427,7 @@ TEST(CourseEditing, DeletingRenumbersAndTheWindTextIsChecked) {
 TEST(CourseEditing, WindDrawnOnTheGraphPageIsSaved) {
   kwtest::DataFolder dir;
   WriteRace(dir, "WD,200\n", true);
+  dir.Write("winddat/race_wind.csv", "DATE TIME, TWS,TWD\nfrom an earlier drawing\n");
   Hands w(dir.path());
   w.Open();
   RaceData& r = w.race();
@@ -461,6 +469,7 @@ TEST(CourseEditing, WindDrawnOnTheGraphPageIsSaved) {
   const std::string wind = dir.Read("winddat/race_wind.csv");
   EXPECT_EQ(wind.substr(0, wind.find('\n')), "DATE TIME, TWS,TWD");
   EXPECT_NE(wind.find("2007/05/12 09:56:50,0,290"), std::string::npos) << wind;
+  EXPECT_EQ(dir.Read("winddat/race_wind.csv.bak"), "DATE TIME, TWS,TWD\nfrom an earlier drawing\n");
   const std::string file = dir.Read("raceadmin/race.txt");
   EXPECT_NE(file.find("\nWF,race_wind.csv\nWD, 200\n"), std::string::npos) << file;
 }
