@@ -7,7 +7,6 @@
 #include "race/model.h"
 #include "view/geometry.h"
 #include "view/map_pointer.h"
-#include "view/pointer_tips.h"
 #include "view/view_state.h"
 
 using namespace kw;
@@ -189,22 +188,4 @@ TEST(MapPointer, WindInputArea) {
   }
   r.WindwardBearing = 10;  // below 0 wraps: 0 - 90 + 10 + 360
   EXPECT_EQ(WindInputAt(r, a, 40, 500)->direction, 280);
-}
-
-TEST(MapPointer, TipsInBothLanguages) {
-  EXPECT_EQ(RangeBearingText(1234.5, 359.6).toStdString(), "RNG= 1234m / BRG= 360deg(M)");
-  const PointerTip en = StillMapTip(2, 0, false);
-  EXPECT_EQ(en.lines.size(), 7);
-  EXPECT_EQ(en.height, 100);
-  EXPECT_EQ(StillMapTip(1, 0, true).Text().toStdString(),
-            "Left Button => Enlarge Map.\nRight Button => Shrink Map\n"
-            "(Click point is a center of map)\n\n");
-  EXPECT_EQ(StillMapTip(0, 0, true).height, 35);
-  EXPECT_EQ(StillMapTip(0, 3, true).Text().toStdString(), "Shift + Click(L) at Line End Point");
-  const PointerTip boat = BoatEntryTip(0, QStringLiteral("はやぶさ"));
-  EXPECT_EQ(boat.lines[1], QStringLiteral("右ｸﾘｯｸではやぶさ"));
-  EXPECT_EQ(boat.width, 250);
-  EXPECT_EQ(ClassEntryTip(2, "J/24").lines.last().toStdString(),
-            "R-Click to focus only J/24 Class");
-  EXPECT_TRUE(ClassEntryTip(0, "J/24").Text().endsWith("\n\n"));
 }
