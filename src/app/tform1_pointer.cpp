@@ -176,6 +176,8 @@ void TForm1::FormMouseMove(Qt::KeyboardModifiers modifiers, int x, int y) {
     ShowHintBox(tip.Text(), tip.width, tip.height);
     tipShown = true;
   }
+  // The pointer is over no boat's entry (it may have jumped here without crossing the panels).
+  if (p.Page == 1) SetHoverBoat(0);
   ApplyHoverZones(x, y);
   pnlLOGO->show();
   pnlCTRL->show();

@@ -288,6 +288,10 @@ TEST(FocusLists, HoverPicksTheBoatOutOnTheStillMap) {
   EXPECT_EQ(rs.HoverBoat, 0);
   EXPECT_EQ(w.form.mapBitmap(), before);
   EXPECT_FALSE(hint->isVisible());
+  // Straight from an entry onto the map: nothing stays picked out either.
+  w.Move({20, 5}, Qt::NoModifier, box);
+  w.Move({w.view().MapWidth / 2, w.view().MapHeight / 2});
+  EXPECT_EQ(rs.HoverBoat, 0);
   // The heading explains itself.
   w.Move({5, 5}, Qt::NoModifier, w.child<QLabel>("Label1"));
   EXPECT_EQ(hint->text(), "Left Button => Focus All Boats.");
