@@ -21,6 +21,7 @@ TForm1::TForm1(const Services& services, const QString& programFolder,
   setMouseTracking(true);
   session_.race.ProgramFolder = programFolder.endsWith('/') ? programFolder : programFolder + '/';
   BuildControls();
+  BuildHandsOn();
 }
 
 TForm1::~TForm1() {
@@ -28,6 +29,7 @@ TForm1::~TForm1() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (HandsOnEvent(watched, event)) return true;
   const QEvent::Type type = event->type();
   if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
       type != QEvent::MouseButtonRelease)
@@ -61,11 +63,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 void TForm1::mouseMoveEvent(QMouseEvent* e) {
   // Leaving the time bar straight onto the map ends its hint and its hold on the date-time.
   if (overTimeBar_) pnlTimeBarMouseMove();
-  // The big wind arrow shows while the pointer is over the left three quarters of the map.
-  rs_.ShowWindArrow = e->position().x() < session_.view.MapWidth * 3 / 4.0 &&
-                      e->position().y() < session_.view.MapHeight;
-  // Over the compass card every boat shows where the wind comes from.
-  rs_.ShowWindTicks = e->position().x() < 100 && e->position().y() < 100;
+  const QPoint at = e->position().toPoint();
+  if (OwnsPoint(at))
+    FormMouseMove(e->modifiers(), at.x(), at.y());
+  else
+    Memo6->hide();  // the map's floating label stays on the map
   QWidget::mouseMoveEvent(e);
 }
 
@@ -85,6 +87,10 @@ void TForm1::resizeEvent(QResizeEvent*) {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+  if (!FormClose()) {
+    e->ignore();
+    return;
+  }
   // Closing during a load abandons it at the next boat; the load then returns.
   closing_ = true;
   Timer1->stop();

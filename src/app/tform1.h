@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
+#include <QStringList>
 #include <QWidget>
 
 #include <vector>
@@ -25,10 +27,12 @@ class QGroupBox;
 class QListWidget;
 class QDateEdit;
 class QTimeEdit;
+class QLineEdit;
 
 namespace kw {
 
 enum class TipId;
+class UpDown;
 
 class TForm1 : public QWidget {
   Q_OBJECT
@@ -394,6 +398,111 @@ class TForm1 : public QWidget {
   QLabel* Label13 = nullptr;
   QString SelectedAttachment;
   bool HideUnfocusedInKml = false;
+
+  // ---- Hands on the map: the pointer and keys over the maps, the boat and class focus lists,
+  // course editing and leaving (tform1_pointer.cpp, tform1_focus.cpp, tform1_edit.cpp,
+  // tform1_leave.cpp).
+ public:
+  // State of the pointer tools and of the course editor.
+  struct HandsOnState {
+    int ShiftHeld = 0;
+    // The range-and-bearing base point; none: BaseLat -6000 and BaseLon -12000, or 0 at start.
+    double BaseLat = 0, BaseLon = 0;
+    int BasePixelX = 0, BasePixelY = 0;
+    // Mark or line nearest to the pointer while Shift is held in course editing; 0 for none.
+    int NearestMark = 0, NearestLine = 0;
+    // What an editing click does: 0 nothing, 1 marks, 2 first end of a line, 3 its second
+    // end, 4 course sequence, 5 wind samples on the graph page.
+    int EditStep = 0;
+    int LastListMouseX = -1, LastListMouseY = -1;
+    bool HasWindPoint = false;  // the wind samples drawn so far end at LastWindPoint
+    QPoint LastWindPoint;
+  };
+  const HandsOnState& handsOn() const { return ho_; }
+  const QImage& graphBitmap() const { return graphBitmap_; }
+
+  void FormMouseMove(Qt::KeyboardModifiers modifiers, int x, int y);
+  void FormMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void Image1MouseDown(Qt::MouseButton button, int x, int y);
+  void FormKeyDown(int key, bool autoRepeat = false);
+  void FormKeyUp(int key);
+
+  void sBoatMouseDown(int boat, Qt::MouseButton button, bool shift);
+  void sboatMouseMove(int boat, int x, int y);
+  void clsMouseup(int cls, Qt::MouseButton button);
+  void clsMouseMove(int cls);
+  void Label1MouseDown();
+  void Label1MouseMove();
+  void Label1MouseUp();
+  void pnlBOATlistMouseMove();
+  void pnlLOGOMouseMove();
+  void CheckPanelRoom();
+  // After a change of focus: the count of boats out of focus (when `recount`), then the page
+  // shown drawn again.
+  void RedrawFocus(bool recount);
+
+  void RefreshEditPanel();
+  void optMKClick();
+  void optLINEClick();
+  void RadioButton9Click();
+  void Button7Click();
+  void Button8Click();
+  void Button9Click();
+  void CheckBox5Click(bool checked);
+  void Edit4Change();
+  void UpDown1Changing(int position);
+
+  void Button1Click();
+  // The window's close: false keeps it open (the course could not be saved).
+  bool FormClose();
+
+ protected:
+  void mousePressEvent(QMouseEvent*) override;
+  void showEvent(QShowEvent*) override;
+
+ private:
+  void BuildHandsOn();
+  // After a race has loaded: the editing panel filled, the tools' leftovers forgotten.
+  void HandsOnAfterLoad();
+  void BuildEditPanels();
+  void WireFocusBoxes();
+  // Events of the maps, the boat list and the window's keys; true when consumed.
+  bool HandsOnEvent(QObject* watched, QEvent* event);
+  // No child widget lies under `pos`: the form itself, the map, is under the pointer.
+  bool OwnsPoint(QPoint pos) const;
+  bool StillMapShown() const;
+  // The still map's background built again, and the frame at RaceClock over it.
+  void RedrawStillMap();
+  // The frame at RaceClock over the still map's background (or its highlight).
+  void RedrawStillFrame();
+  void SetHoverBoat(int boat);
+  void ApplyHoverZones(int x, int y);
+  void EditingClick(Qt::MouseButton button, double lat, double lon);
+  void WindInputClick(int x, int y);
+  void DrawWindCursor(int x, int y);
+  // pnlEDIT1 and pnlEDIT2 for the page, the map mode and the editing mode.
+  void UpdateEditPanels();
+  // The race file rewritten (with its backup); a failure is said in a message box and the
+  // course stays in memory.
+  bool SaveRaceFileOrSay();
+
+  HandsOnState ho_;
+  QStringList backedUp_;  // race files kept as <name>.bak in this run
+  bool saving_ = false;
+  bool inClose_ = false;
+  QRadioButton* optMK = nullptr;
+  QRadioButton* optLINE = nullptr;
+  QRadioButton* RadioButton9 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QPushButton* Button7 = nullptr;
+  QLabel* Label11 = nullptr;
+  QLineEdit* Edit4 = nullptr;
+  UpDown* UpDown1 = nullptr;
+  QPushButton* Button8 = nullptr;
+  QCheckBox* CheckBox5 = nullptr;
+  QPushButton* Button9 = nullptr;
 };
 
 }  // namespace kw

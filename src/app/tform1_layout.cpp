@@ -137,6 +137,7 @@ void TForm1::BuildFocusLists() {
     box->show();
     boatBoxes_[b] = box;
   }
+  WireFocusBoxes();
 }
 
 void TForm1::ResizeBitmaps(int width, int height) {

@@ -217,6 +217,7 @@ void TForm1::LoadRace() {
   if (!o.notice.isEmpty()) services_.dialogs->Message(QStringLiteral("keelway"), o.notice);
   switch (o.status) {
     case LoadOutcome::Loaded:
+      HandsOnAfterLoad();
       // The cover stays for the splash hold of the one-second timer; the first frame is
       // drawn behind it.
       if (PrepareFrame()) DrawFrame();

@@ -36,6 +36,10 @@ void ResetRaceTables(RaceData& r) {
   r.LineCount = 0;
   r.RefLineCount = 0;
   r.CourseCount = 0;
+  r.MarkLinesBeyond.clear();
+  r.LineLinesBeyond.clear();
+  r.CourseEntriesBeyond.clear();
+  r.CourseAsRead.clear();
   r.MapFileCount = 0;
   r.AttachmentCount = 0;
   r.CorrectedTimeMode = 0;

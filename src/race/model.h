@@ -116,6 +116,13 @@ struct RaceData {
   int RefLineCount = 0;
   std::array<std::string, kMaxCourse> CourseEntry;  // 0-based
   int CourseCount = 0;
+  // Course data the tables had no room for, kept as read so that a rewrite of the race file
+  // writes it back: whole MK and LN lines beyond the 20th mark and the 10th line, and the CRS
+  // entries beyond the 20th.
+  std::vector<std::string> MarkLinesBeyond, LineLinesBeyond, CourseEntriesBeyond;
+  // The course block (WD, MK, LN, CRS) as the race file gave it, to tell whether the course in
+  // memory has changed since.
+  std::string CourseAsRead;
 
   // Wind series, 1..WindCount; times in seconds from StartTime.
   int WindCount = 0;

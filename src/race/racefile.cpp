@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "race/datetime.h"
 #include "race/fields.h"
@@ -68,7 +70,24 @@ QString Shown(std::string_view s) {
   return DisplayText(s);
 }
 
-void ReadLine(RaceData& r, const Fields& f, int lineNo, CapacityNotes& notes) {
+// Every value of a line, however many: a CRS line may hold more entries than the splitter's
+// fields. Trimmed, an empty value reading "0", as the splitter gives them.
+std::vector<std::string> AllValues(std::string_view line) {
+  std::vector<std::string> values;
+  size_t start = line.find(',');
+  while (start != std::string_view::npos) {
+    const size_t next = line.find(',', start + 1);
+    const std::string_view v = Trim(line.substr(
+        start + 1, next == std::string_view::npos ? std::string_view::npos : next - start - 1));
+    values.emplace_back(v.empty() ? std::string_view("0") : v);
+    start = next;
+  }
+  return values;
+}
+
+// `line` is the line as read: what does not fit a table is kept for the rewrite.
+void ReadLine(RaceData& r, const Fields& f, std::string_view line, int lineNo,
+              CapacityNotes& notes) {
   char buf[16];
   const std::string_view kw = UpperKeyword(f[0], buf);
   const QString at = QStringLiteral("line %1").arg(lineNo);
@@ -107,6 +126,7 @@ void ReadLine(RaceData& r, const Fields& f, int lineNo, CapacityNotes& notes) {
     double lat = RealField(f, 1), lon = RealField(f, 2);
     if (r.MarkCount >= kMaxMarks) {
       notes.Add(QStringLiteral("marks beyond %1").arg(kMaxMarks), at);
+      r.MarkLinesBeyond.emplace_back(line);
       return;
     }
     ++r.MarkCount;
@@ -128,6 +148,7 @@ void ReadLine(RaceData& r, const Fields& f, int lineNo, CapacityNotes& notes) {
       notes.Add(ref ? QStringLiteral("reference lines beyond %1").arg(kMaxRefLines)
                     : QStringLiteral("lines beyond %1").arg(kMaxLines),
                 at);
+      if (!ref) r.LineLinesBeyond.emplace_back(line);
       return;
     }
     ++count;
@@ -143,6 +164,14 @@ void ReadLine(RaceData& r, const Fields& f, int lineNo, CapacityNotes& notes) {
     if (n > kMaxCourse) n = kMaxCourse;
     for (int i = 0; i < n; ++i) r.CourseEntry[i] = std::string(f[i + 1]);
     r.CourseCount = n;
+    r.CourseEntriesBeyond.clear();
+    if (f.Overflow) {
+      std::vector<std::string> all = AllValues(line);
+      for (size_t i = kMaxCourse; i < all.size(); ++i) {
+        notes.Add(QStringLiteral("course entries beyond %1").arg(kMaxCourse), Shown(all[i]));
+        r.CourseEntriesBeyond.push_back(std::move(all[i]));
+      }
+    }
   } else if (kw == "AT") {
     for (int i = 1; i < f.FieldCount; ++i) {
       if (ResolveFile(r.ProgramFolder + QStringLiteral("attachment/"), f[i]).isEmpty()) continue;
@@ -279,16 +308,18 @@ RaceFileResult ReadRaceFile(RaceData& r, const QString& path, bool modeChosenByU
       ++lineNo;
       SplitFields(line, ',', f);
       if (f.FieldCount < 2) continue;
-      if (f.Overflow) {
+      char buf[16];
+      if (f.Overflow && UpperKeyword(f[0], buf) != "CRS") {
         result.notes.Add(QStringLiteral("values beyond %1 on a line").arg(kMaxFields - 1),
                          QStringLiteral("line %1").arg(lineNo));
       }
-      ReadLine(r, f, lineNo, result.notes);
+      ReadLine(r, f, line, lineNo, result.notes);
     }
     lineNo = 0;
     r.StartTimeUtc = r.StartTime - r.TimeZoneHours / 24.0;
     r.FinishTimeUtc = r.FinishTime - r.TimeZoneHours / 24.0;
     DeriveAfterRead(r, path, modeChosenByUser);
+    r.CourseAsRead = CourseBlock(r, "\n");
     if (const char* why = RaceWindowFault(r)) {
       result.ok = false;
       result.error = {name, 0, QString::fromLatin1(why)};
@@ -303,28 +334,8 @@ RaceFileResult ReadRaceFile(RaceData& r, const QString& path, bool modeChosenByU
   return result;
 }
 
-WriteResult WriteRaceFile(const RaceData& r) {
-  if (!QFileInfo(r.RaceFilePath).isFile()) return {};
-  if (r.RaceFileReadFailed) {
-    return {false, QStringLiteral("%1 was not read to its end; it is not rewritten so that no "
-                                  "line after the error is lost.")
-                       .arg(QFileInfo(r.RaceFilePath).fileName())};
-  }
-  std::string text;
-  QString why;
-  if (!ReadWholeFile(r.RaceFilePath, text, &why)) return {false, why};
-  const std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+std::string CourseBlock(const RaceData& r, std::string_view eol) {
   std::string out;
-  out.reserve(text.size() + 1024);
-  Fields f;
-  for (std::string_view line : SplitLines(text)) {
-    SplitFields(line, ',', f);
-    char buf[16];
-    const std::string_view kw = UpperKeyword(f[0], buf);
-    if (kw == "MK" || kw == "LN" || kw == "WF" || kw == "CRS" || kw == "WD") continue;
-    out.append(line).append(eol);
-  }
-  if (r.WindCount > 0) out.append("WF,").append(r.WindFileName).append(eol);
   out.append("WD, ").append(std::to_string(r.WindDirection)).append(eol);
   for (int i = 1; i <= r.MarkCount; ++i) {
     out.append("MK,")
@@ -333,6 +344,7 @@ WriteResult WriteRaceFile(const RaceData& r) {
         .append(ShortestReal(r.MarkLon[i]))
         .append(eol);
   }
+  for (const std::string& line : r.MarkLinesBeyond) out.append(line).append(eol);
   for (int i = 1; i <= r.LineCount; ++i) {
     out.append("LN,")
         .append(ShortestReal(r.LineLatA[i]))
@@ -344,11 +356,44 @@ WriteResult WriteRaceFile(const RaceData& r) {
         .append(ShortestReal(r.LineLonB[i]))
         .append(eol);
   }
+  for (const std::string& line : r.LineLinesBeyond) out.append(line).append(eol);
   if (r.CourseCount > 0) {
     out.append("CRS");
     for (int i = 0; i < r.CourseCount; ++i) out.append(",").append(r.CourseEntry[i]);
+    for (const std::string& entry : r.CourseEntriesBeyond) out.append(",").append(entry);
     out.append(eol);
   }
+  return out;
+}
+
+WriteResult WriteRaceFile(const RaceData& r) {
+  if (!QFileInfo(r.RaceFilePath).isFile()) return {};
+  if (r.RaceFileReadFailed) {
+    return {false, QStringLiteral("%1 was not read to its end; it is not rewritten so that no "
+                                  "line after the error is lost.")
+                       .arg(QFileInfo(r.RaceFilePath).fileName())};
+  }
+  std::string text;
+  QString why;
+  if (!ReadWholeFile(r.RaceFilePath, text, &why))
+    return {false, r.RaceFilePath + QStringLiteral(": ") + why};
+  const std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+  // Without a wind series in memory (its file missing here, or a new one being drawn) the
+  // file's own WF line stays where it is: the race keeps naming its wind file.
+  const bool windInMemory = r.WindCount > 0 && !r.WindFileName.empty();
+  std::string out;
+  out.reserve(text.size() + 1024);
+  Fields f;
+  for (std::string_view line : SplitLines(text)) {
+    SplitFields(line, ',', f);
+    char buf[16];
+    const std::string_view kw = UpperKeyword(f[0], buf);
+    if (kw == "MK" || kw == "LN" || kw == "CRS" || kw == "WD") continue;
+    if (kw == "WF" && windInMemory) continue;
+    out.append(line).append(eol);
+  }
+  if (windInMemory) out.append("WF,").append(r.WindFileName).append(eol);
+  out.append(CourseBlock(r, eol));
   return WriteWholeFile(r.RaceFilePath, out);
 }
 

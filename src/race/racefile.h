@@ -3,6 +3,9 @@
 
 #include <QString>
 
+#include <string>
+#include <string_view>
+
 #include "race/errors.h"
 
 namespace kw {
@@ -21,8 +24,13 @@ struct RaceFileResult {
 RaceFileResult ReadRaceFile(RaceData& race, const QString& path, bool modeChosenByUser = false);
 
 // Rewrites RaceFilePath: every line but MK, LN, WF, CRS and WD kept byte for byte, then WF, WD,
-// MK, LN and CRS from the tables. Written to a temporary file and renamed over the old one.
+// MK, LN and CRS from the tables, each followed by what its table had no room for, as read. The
+// WF line is written from memory only when a wind series is in memory; else the file's own WF
+// line stays as it is. Written to a temporary file and renamed over the old one.
 WriteResult WriteRaceFile(const RaceData& race);
+
+// The WD, MK, LN and CRS lines the rewrite writes, each ended by `eol`.
+std::string CourseBlock(const RaceData& race, std::string_view eol);
 
 // ScrollBar1 position of a replay speed (single precision, not rounded).
 float SpeedToPosition(float v);

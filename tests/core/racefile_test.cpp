@@ -223,10 +223,11 @@ TEST(RaceFileWrite, KeepsLinesByteForByteAndAppendsCourse) {
   t.race.WindDirection = 215;
   t.race.CourseEntry[1] = "MK2";
   ASSERT_TRUE(WriteRaceFile(t.race).ok);
+  // Without a wind series in memory the file's WF line stays where it was.
   EXPECT_EQ(t.dir.Read("raceadmin/race.txt"),
             "T1,Race\r\nNOTE,keep me here\r\nBN,a.gpx," + sjis +
-                "\r\nRL,5,6,7,8\r\nWD, 215\r\nMK,2118.5,8369.12345678901\r\nLN,1,2,3,4\r\n"
-                "CRS,L1,MK2\r\n");
+                "\r\nwf,old.csv\r\nRL,5,6,7,8\r\nWD, 215\r\nMK,2118.5,8369.12345678901\r\n"
+                "LN,1,2,3,4\r\nCRS,L1,MK2\r\n");
   EXPECT_EQ(t.race.BoatName[1], sjis);
 }
 
