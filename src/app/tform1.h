@@ -485,6 +485,9 @@ class TForm1 : public QWidget {
   // The race file rewritten (with its backup); a failure is said in a message box and the
   // course stays in memory.
   bool SaveRaceFileOrSay();
+  // Before a load replaces an edited course: the rewrite question, and the save when asked
+  // for. False when the save failed and the load must not go on.
+  bool SettleCourseBeforeLoad();
 
   HandsOnState ho_;
   QStringList backedUp_;  // race files kept as <name>.bak in this run

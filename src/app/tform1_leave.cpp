@@ -37,6 +37,16 @@ void TForm1::Button1Click() {
   close();
 }
 
+bool TForm1::SettleCourseBeforeLoad() {
+  if (session_.race.EditMode != 1 || !raceReady_ || loading_ || !CourseChanged(session_.race))
+    return true;
+  // Another race (or the same one read again) would replace the course in memory.
+  if (!services_.dialogs->Ask(QStringLiteral("Race Admin Data"),
+                              QStringLiteral("Rewrite File? (instead of old data)")))
+    return true;
+  return SaveRaceFileOrSay();
+}
+
 bool TForm1::FormClose() {
   // A second close while the question is open waits for its answer.
   if (inClose_) return false;

@@ -76,14 +76,18 @@ void TForm1::BuildSmallScreenBar() {
 
 void TForm1::ReloadInMode(bool corrected) {
   RaceData& r = session_.race;
-  if (loading_) return;
+  const bool current = r.CorrectedTimeMode > 0;
+  // A click during a load, on the mode already shown, or refused for an edited course that
+  // could not be saved leaves the buttons showing the mode the race is in.
+  if (loading_ || current == corrected || !SettleCourseBeforeLoad()) {
+    r.Controls.CtModeChecked = current;
+    RadioButton11->setChecked(current);
+    RadioButton10->setChecked(!current);
+    return;
+  }
   session_.play.ModeChosenByUser = 1;
   // The loading step reads the buttons' state from here; the file's CT value must not win.
   r.Controls.CtModeChecked = corrected;
-  if ((r.CorrectedTimeMode > 0) == corrected) {
-    session_.play.ModeChosenByUser = 0;
-    return;
-  }
   services_.sound->Beep();
   LoadRace();
 }

@@ -195,7 +195,7 @@ bool TForm1::EndOfRace() {
     if (next > r.RaceListCount) next = 1;
     r.RaceListIndex = next;
     const QString path = r.ProgramFolder + QStringLiteral("raceadmin/") + r.RaceList[next - 1];
-    if (QFileInfo(path).isFile()) {
+    if (QFileInfo(path).isFile() && SettleCourseBeforeLoad()) {
       r.RaceFilePath = path;
       services_.sound->Beep();
       LoadRace();
@@ -347,6 +347,7 @@ void TForm1::Button4Click() {
                                path + QStringLiteral(": file not found"));
     return;
   }
+  if (!SettleCourseBeforeLoad()) return;
   r.SelectedRaceIndex = index;
   r.RaceFilePath = path;
   r.RaceListIndex = index;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -636,4 +637,30 @@ TEST(Leaving, ClicksDuringALoadChangeNoFile) {
   w.form.LoadRace();
   EXPECT_TRUE(w.form.closed());
   EXPECT_EQ(dir.Read("raceadmin/race.txt"), original);
+}
+
+// Showing another race replaces the course in memory: the rewrite question comes first, and
+// only "Yes" writes the edited course into its own file (not into the race shown next).
+TEST(Leaving, AnotherRaceAsksBeforeAnEditedCourseIsLost) {
+  for (bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "yes" : "no");
+    kwtest::DataFolder dir;
+    WriteRace(dir, "", true);
+    dir.Write("raceadmin/other.txt", dir.Read("raceadmin/race.txt"));
+    const std::string original = dir.Read("raceadmin/race.txt");
+    Hands w(dir.path());
+    w.Open();
+    QTest::mouseClick(w.child<QRadioButton>("optMK"), Qt::LeftButton);
+    w.ShiftClick({50, 60});
+    ASSERT_EQ(w.race().MarkCount, 1);
+    w.fakes.dialogs.answer = yes;
+    auto* list = w.child<QComboBox>("ComboBox1");
+    list->setCurrentIndex(list->findText("other.txt"));
+    QTest::mouseClick(w.child<QPushButton>("Button4"), Qt::LeftButton);
+    EXPECT_EQ(w.fakes.dialogs.messages, QStringList{"Rewrite File? (instead of old data)"});
+    ASSERT_TRUE(w.form.raceReady());
+    EXPECT_TRUE(w.race().RaceFilePath.endsWith("other.txt"));
+    EXPECT_EQ(dir.Read("raceadmin/other.txt"), original);
+    EXPECT_EQ(dir.Read("raceadmin/race.txt").find("\nMK,") != std::string::npos, yes);
+  }
 }
