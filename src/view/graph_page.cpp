@@ -24,9 +24,9 @@ const QColor kThirtyDegrees(162, 162, 225);
 // shallow stroke is a staircase and a steep one a pixel a row, as a thin pen draws them.
 class StrokePlotter {
  public:
-  // Draws only into columns xFirst..xLast.
-  StrokePlotter(QImage& img, int xFirst, int xLast)
-      : bits_(img.bits()),
+  // Draws only into columns xFirst..xLast of the pixels at `bits`.
+  StrokePlotter(uchar* bits, const QImage& img, int xFirst, int xLast)
+      : bits_(bits),
         stride_(img.bytesPerLine()),
         xFirst_(std::max(xFirst, 0)),
         xLast_(std::min(xLast, img.width() - 1)),
@@ -175,15 +175,17 @@ GraphGeometry DrawGraphs(QImage& bitmap, const RaceData& race, int clientHeight,
   // (course directions never leave the left plot, speeds never come left of the right one),
   // so the two never write the same pixel.
   p.end();
+  // Taken once here: asking the image for its pixels from two threads would race.
+  uchar* const pixels = bitmap.bits();
   const int boats = std::min<int>(race.BoatCount, static_cast<int>(race.BoatShown.size()) - 1);
   std::thread speedWorker([&] {
-    StrokePlotter plot(bitmap, g.x1, bitmap.width() - 1);
+    StrokePlotter plot(pixels, bitmap, g.x1, bitmap.width() - 1);
     for (int b = boats; b >= 1; --b)
       if (ShownBoat(race, b))
         plot.Polyline(SpeedTrace(race, g, b), ToQColor(race.BoatColor[b]).rgb());
   });
   {
-    StrokePlotter plot(bitmap, 0, g.x1 - 1);
+    StrokePlotter plot(pixels, bitmap, 0, g.x1 - 1);
     for (int b = boats; b >= 1; --b) {
       if (!ShownBoat(race, b)) continue;
       for (const auto& run : CourseTrace(race, g, b))
