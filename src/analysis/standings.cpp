@@ -8,6 +8,11 @@
 
 namespace kw {
 
+int FinishGap(const PassingResults& passing, int n, int boat) {
+  return RoundInt(
+      std::clamp(passing.MarkPassTime[boat][n] - passing.EntryLeadTime[n], -1.0e9, 1.0e9));
+}
+
 std::vector<StandingRow> Standings(const RaceData& race, const PassingResults& passing) {
   std::vector<StandingRow> rows;
   const int n = race.CourseCount;
@@ -18,8 +23,7 @@ std::vector<StandingRow> Standings(const RaceData& race, const PassingResults& p
     if (static_cast<int>(passing.MarkPassTime[b].size()) <= n) continue;
     const double t = passing.MarkPassTime[b][n];
     if (!(t < 864000)) continue;
-    rows.push_back({b, passing.FinishRank[b],
-                    RoundInt(std::clamp(t - passing.EntryLeadTime[n], -1.0e9, 1.0e9))});
+    rows.push_back({b, passing.FinishRank[b], FinishGap(passing, n, b)});
   }
   std::stable_sort(rows.begin(), rows.end(),
                    [](const StandingRow& a, const StandingRow& b) { return a.rank < b.rank; });

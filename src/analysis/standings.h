@@ -15,6 +15,10 @@ struct StandingRow {
   int gap = 0;  // whole seconds behind the first finisher
 };
 
+// Whole seconds from the first finish to boat's passing of entry n, bounded before rounding so
+// that a stray sentinel cannot overflow the integer.
+int FinishGap(const PassingResults& passing, int n, int boat);
+
 // Boats whose finish passing time is below 864000 s, by rank.
 std::vector<StandingRow> Standings(const RaceData& race, const PassingResults& passing);
 

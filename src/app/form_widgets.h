@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "race/model.h"
+#include "view/paint.h"  // ToQColor
 
 class QLabel;
 
@@ -27,9 +28,6 @@ QLabel* MakePicture(QWidget* parent, const char* name);
 // A sunken text box.
 QLabel* MakeMemo(QWidget* parent, const char* name);
 void SetColours(QWidget* w, QColor background, QColor text);
-inline QColor ToQColor(Rgb c) {
-  return QColor(c.r, c.g, c.b);
-}
 // The place of every child of the control panel, from the one table.
 void PlaceControls(QWidget* panel);
 

@@ -364,17 +364,21 @@ void TForm1::BuildFloatingPanels() {
   Panel2 = Make<QFrame>(this, "Panel2");
   SetColours(Panel2, QColor(212, 208, 200), Qt::black);
   Panel2->setFrameShape(QFrame::Panel);
-  Panel2->resize(265, 56);
+  Panel2->resize(265, 72);
+  // Headed by its instruction, the pickers and buttons under it.
+  Label13 =
+      Make<QLabel>(Panel2, "Label13", QStringLiteral("Input time to be shown and click 'JUMP'"));
+  Label13->setGeometry(5, 3, 255, 14);
   DateTimePicker1 = Make<QDateEdit>(Panel2, "DateTimePicker1");
   DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-  DateTimePicker1->setGeometry(5, 5, 100, 20);
+  DateTimePicker1->setGeometry(5, 21, 100, 20);
   DateTimePicker2 = Make<QTimeEdit>(Panel2, "DateTimePicker2");
   DateTimePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-  DateTimePicker2->setGeometry(110, 5, 80, 20);
+  DateTimePicker2->setGeometry(110, 21, 80, 20);
   Button6 = Make<QPushButton>(Panel2, "Button6", QStringLiteral("JUMP"));
-  Button6->setGeometry(195, 5, 65, 20);
+  Button6->setGeometry(195, 21, 65, 20);
   Button10 = Make<QPushButton>(Panel2, "Button10", QStringLiteral("JUMP to start time"));
-  Button10->setGeometry(5, 30, 255, 20);
+  Button10->setGeometry(5, 46, 255, 20);
   Panel2->hide();
 
   // Buttons over the map, hidden until their page or mode shows them.

@@ -70,15 +70,6 @@ void TForm1::BuildCommandControls() {
     b->setFont(f);
   }
 
-  // Panel2 is headed by its instruction; the pickers and buttons move down under it.
-  Label13 =
-      Make<QLabel>(Panel2, "Label13", QStringLiteral("Input time to be shown and click 'JUMP'"));
-  Label13->setGeometry(5, 3, 255, 14);
-  for (QWidget* w : {static_cast<QWidget*>(DateTimePicker1), static_cast<QWidget*>(DateTimePicker2),
-                     static_cast<QWidget*>(Button6), static_cast<QWidget*>(Button10)})
-    w->move(w->x(), w->y() + 16);
-  Panel2->resize(Panel2->width(), Panel2->height() + 16);
-
   connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
   connect(btnHELP, &QPushButton::clicked, this, &TForm1::btnHELPClick);
   connect(chkHint, &QCheckBox::toggled, this, &TForm1::chkHintClick);
