@@ -14,7 +14,9 @@
 #include <cstdio>
 
 #include "analysis/playback.h"
+#include "app/control_panel.h"
 #include "app/qt_services.h"
+#include "app/replay_controller.h"
 #include "app/tform1.h"
 #include "race/racefile.h"
 
@@ -44,12 +46,12 @@ void RunFor(int ms) {
 // ratio of race time to wall time divided by the speed.
 double Measure(kw::TForm1& form, double speed, double from, int seconds) {
   kw::PlaybackState& p = form.session().play;
-  auto* bar = form.findChild<QScrollBar*>(QStringLiteral("ScrollBar1"));
+  QScrollBar* bar = form.controlPanel().ScrollBar1;
   bar->setValue(static_cast<int>(std::lround(kw::SpeedToPosition(static_cast<float>(speed)))));
   p.RaceClock = from;
   p.PrevRaceClock = from;
   p.SpeedRampStep = p.SpeedRampLength;  // no ramp: the speed stays as set
-  form.up_fClick();
+  form.replay().up_fClick();
   RunFor(2000);  // the one-second timer measures the frame rate once or twice
   QElapsedTimer wall;
   const double start = p.RaceClock;

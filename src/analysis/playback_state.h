@@ -25,9 +25,6 @@ struct PlaybackState {
 
   int RepeatActive = 0;
   double RepeatFrom = 0, RepeatTo = 0;
-  // Time bar: clock values at the right button's press and release, and the press row.
-  double DragFrom = 0, DragTo = 0;
-  int DragStartY = -1;
 
   std::vector<int> FinishShown;  // [boat], 1 once its finish gun was fired in this replay
   int FinishedCount = 0;
@@ -47,15 +44,11 @@ struct PlaybackState {
 
   int BlinkPhase = 0;           // 1, 2, 3, 1, ... on the one-second tick
   int LastCountdownMinute = 1;  // minute of the last minute beep before the start
-  long long SplashStart = 0;    // tick count when track loading began
-  bool SplashDone = true;
 
-  int Page = 1;  // 1 Track, 2 Graph, 3 Anlys
   int HasWindFile = 0;
   int FirstLoadDone = 0;
   int ModeChosenByUser = 0;
   int SelectedBoat = 0;  // boat chosen in the focus lists, 0 for none
-  int Language = 2;      // 0 Japanese, 1 English chosen by the flag, 2 English on another system
 };
 
 }  // namespace kw

@@ -1,13 +1,16 @@
 #include "app/form_widgets.h"
 
+#include <QFileInfo>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 
+#include "app/form_context.h"
+#include "race/datetime.h"
+#include "race/numbers.h"
 #include "view/artwork.h"
-#include "view/window_layout.h"
 
 namespace kw {
 
@@ -44,11 +47,20 @@ void SetColours(QWidget* w, QColor background, QColor text) {
   w->setPalette(pal);
 }
 
-void PlaceControls(QWidget* panel) {
-  for (const ControlPlace& c : ControlPanelPlaces()) {
-    if (QWidget* w = panel->findChild<QWidget*>(QString::fromLatin1(c.name)))
-      w->setGeometry(c.rect);
+QString ClockText(const RaceData& race, double clock) {
+  return QString::fromStdString(FormatDateTime(race.StartTime + RoundHalfEven(clock) / 86400.0));
+}
+
+bool OpenDataPage(FormContext& f, const QString& first, const QString& second) {
+  const QString folder = f.session.race.ProgramFolder;
+  for (const QString& page : {first, second}) {
+    const QString path = folder + page;
+    if (QFileInfo(path).isFile()) {
+      f.services.shell->Open(path);
+      return true;
+    }
   }
+  return false;
 }
 
 BoatMarker::BoatMarker(QWidget* parent, QColor fill) : QWidget(parent), fill_(fill) {

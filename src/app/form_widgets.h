@@ -1,4 +1,4 @@
-// Small helpers the form's files share to create, colour and place its controls.
+// Small helpers the form's parts share to create and colour their controls.
 #pragma once
 
 #include <QColor>
@@ -28,8 +28,12 @@ QLabel* MakePicture(QWidget* parent, const char* name);
 // A sunken text box.
 QLabel* MakeMemo(QWidget* parent, const char* name);
 void SetColours(QWidget* w, QColor background, QColor text);
-// The place of every child of the control panel, from the one table.
-void PlaceControls(QWidget* panel);
+
+struct FormContext;
+// The date and time the race clock shows ("2007/05/12 10:02:00").
+QString ClockText(const RaceData& race, double clock);
+// Opens the first of the data folder's pages that exists; false when neither does.
+bool OpenDataPage(FormContext& f, const QString& first, const QString& second);
 
 // A 7 x 7 dot on the overview map for one boat.
 class BoatMarker : public QWidget {
@@ -41,13 +45,6 @@ class BoatMarker : public QWidget {
 
  private:
   QColor fill_;
-};
-
-// Sets a flag for the life of the scope, and clears it however the scope ends.
-struct FlagScope {
-  bool& flag;
-  explicit FlagScope(bool& f) : flag(f) { flag = true; }
-  ~FlagScope() { flag = false; }
 };
 
 }  // namespace kw

@@ -1,12 +1,11 @@
 // Loading a race in the window: the catalogue at creation, the window's steps of the loading
-// sequence, the cover with its progress bar, and the outcome of a load.
+// sequence, and the outcome of a load.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -16,305 +15,273 @@
 
 #include <algorithm>
 
-#include "app/form_widgets.h"
+#include "analysis/playback.h"
+#include "app/boat_list.h"
+#include "app/control_panel.h"
+#include "app/edit_panels.h"
+#include "app/hint_box.h"
+#include "app/loading_cover.h"
+#include "app/logo_panel.h"
+#include "app/map_canvas.h"
+#include "app/map_panels.h"
+#include "app/replay_controller.h"
+#include "app/result_panels.h"
+#include "app/small_screen_bar.h"
 #include "app/tform1.h"
 #include "race/numbers.h"
 #include "race/racefile.h"
+#include "session/loader.h"
 #include "view/rankings.h"
 #include "view/window_layout.h"
 
 namespace kw {
 
 void TForm1::FormCreate() {
-  RaceData& r = session_.race;
-  QDir().mkpath(documentsFolder_);
-  session_.play.FirstLoadDone = 0;
-  session_.play.ModeChosenByUser = 0;
-  session_.play.SpeedRampLength = 100;
+  RaceData& r = f_.session.race;
+  PlaybackState& p = f_.session.play;
+  QDir().mkpath(f_.documentsFolder);
+  p.FirstLoadDone = 0;
+  p.ModeChosenByUser = 0;
+  p.SpeedRampLength = 100;
   const QString notice = BuildRaceList(r);
-  if (!notice.isEmpty()) services_.dialogs->Message(QStringLiteral("keelway"), notice);
-  ComboBox1->clear();
-  for (int i = 0; i < r.RaceListCount; ++i) ComboBox1->addItem(r.RaceList[i]);
+  if (!notice.isEmpty()) f_.services.dialogs->Message(QStringLiteral("keelway"), notice);
+  QComboBox* races = f_.controls->ComboBox1;
+  races->clear();
+  for (int i = 0; i < r.RaceListCount; ++i) races->addItem(r.RaceList[i]);
   ChooseRaceFile(r);
-  session_.play.FrameInterval = 50;
-  ScrollBar3->setValue(100);
-  session_.play.AutoSeaColor = 1;
-  CheckBox3->setChecked(true);
+  p.FrameInterval = 50;
+  f_.controls->ScrollBar3->setValue(100);
+  p.AutoSeaColor = 1;
+  f_.controls->CheckBox3->setChecked(true);
   LoadRace();
 }
 
 // The window's steps of the loading sequence.
 class TForm1::Hooks : public LoadHooks {
  public:
-  explicit Hooks(TForm1& f) : f_(f) {}
+  explicit Hooks(TForm1& form) : form_(form), f_(form.f_) {}
 
   void PrepareCover() override {
-    RaceData& r = f_.session_.race;
-    f_.raceReady_ = false;
-    // 2: the cover picture.
-    QImage cover(r.ProgramFolder + QStringLiteral("raceadmin/cover.jpg"));
-    f_.hasCover_ = !cover.isNull();
-    f_.Image2->setPixmap(f_.hasCover_ ? QPixmap::fromImage(cover) : QPixmap());
-    f_.Image2->resize(f_.hasCover_ ? cover.size() : QSize(0, 0));
-    // 3: the whole work area; the cover over the client area.
-    if (f_.isWindow() && f_.screen()) {
-      f_.setGeometry(f_.screen()->availableGeometry());
-      f_.screenHeight_ = f_.screen()->geometry().height();
+    RaceData& r = f_.session.race;
+    f_.ws.RaceReady = false;
+    f_.ws.Page = 1;
+    // The boat list's sizes are taken from the race file before short tracks drop boats.
+    boatListSized_ = false;
+    // 2: the cover picture; 3: the whole work area, the cover over the client area.
+    f_.cover->SetCoverPicture(QImage(r.ProgramFolder + QStringLiteral("raceadmin/cover.jpg")));
+    if (form_.isWindow() && form_.screen()) {
+      form_.setGeometry(form_.screen()->availableGeometry());
+      f_.ws.ScreenHeight = form_.screen()->geometry().height();
     }
-    QFont font = f_.font();
-    const double ppi = f_.screen() ? f_.screen()->logicalDotsPerInch() : 96.0;
+    QFont font = form_.font();
+    const double ppi = form_.screen() ? form_.screen()->logicalDotsPerInch() : 96.0;
     font.setPointSize(RoundInt(864.0 / ppi));
-    f_.setFont(font);
-    f_.pnlSPLITE->setGeometry(f_.rect());
-    f_.pnlSPLITE->show();
-    f_.pnlSPLITE->raise();
-    f_.hintbox->hide();
-    f_.pnlEDIT1->move(120, 5);
-    f_.pnlEDIT2->move(5, 5);
+    form_.setFont(font);
+    f_.cover->setGeometry(form_.rect());
+    f_.cover->show();
+    f_.cover->raise();
+    f_.tips->hide();
+    f_.edit->pnlEDIT1->move(120, 5);
+    f_.edit->pnlEDIT2->move(5, 5);
     // 4: course-editing mode replays no further races.
-    f_.chkAutoNext->setChecked(r.EditMode == 0);
-    f_.session_.play.AutoNext = r.EditMode == 0 ? 1 : 0;
-    if (r.EditMode == 1) f_.RadioW->setChecked(true);
+    ControlPanel& c = *f_.controls;
+    c.chkAutoNext->setChecked(r.EditMode == 0);
+    f_.session.play.AutoNext = r.EditMode == 0 ? 1 : 0;
+    if (r.EditMode == 1) c.RadioW->setChecked(true);
     // 5: Japanese texts on a Japanese system, else English, decided again at every load.
-    const bool japanese = f_.japaneseLocale_;
-    f_.session_.play.Language = japanese ? 0 : 2;
-    f_.jpn->hide();
-    f_.usa->setVisible(japanese);
-    f_.hintsOn_ = true;
-    f_.chkHint->setChecked(true);
+    const bool japanese = f_.ws.JapaneseLocale;
+    f_.ws.Language = japanese ? 0 : 2;
+    c.jpn->hide();
+    c.usa->setVisible(japanese);
+    f_.ws.HintsOn = true;
+    f_.logo->chkHint->setChecked(true);
     // 6
-    f_.Timer1->stop();
-    f_.Timer2->stop();
-    f_.FreeRaceControls();
-    // 7, 8
-    f_.LayOutCover();
-    f_.btnExcell->move(5, 5);
-    f_.btnSaveEx->move(f_.btnExcell->geometry().right() + 1, 5);
-    f_.memo4->clear();
-    f_.ResizeBitmaps(std::max(1, f_.session_.view.MapWidth),
-                     std::max(1, f_.session_.view.MapHeight));
-    f_.rs_.SmallScreen = f_.CheckBox4->isChecked();
-    f_.blue_p->move(0, 0);
-    f_.kwlogo->move(0, 0);
-    f_.pnlFLAG->hide();
-    f_.Memo13->hide();
-    // 9
-    f_.RadioButton1->setChecked(true);
-    f_.ComboBox1->setEnabled(true);
-    f_.Button4->setEnabled(true);
-    f_.CheckBox4->setEnabled(true);
-    f_.btnExcell->hide();
-    f_.btnSaveEx->hide();
-    f_.pnlEDIT2->hide();
-    f_.ScrollBar2->setValue(f_.ScrollBar2->maximum());
-    f_.pnlLOGO->show();
-    f_.pnlCTRL->show();
-    f_.pnlScore->hide();
-    f_.pnlScore2->hide();
-    f_.rs_.HoverBoat = 0;
-    f_.rs_.MarkedBoat = 0;
-    f_.rs_.ShowSails = true;
-    f_.session_.play.SplashStart = f_.services_.clock->TickCount();
+    f_.replay->Timer1->stop();
+    f_.replay->Timer2->stop();
+    form_.FreeRaceControls();
+    ResetPanels();
+    f_.ws.SplashStart = f_.services.clock->TickCount();
   }
 
+  // The one place the window lets pending events run: the loading sequence runs on the
+  // window's thread, and between boats the cover's progress is painted and the window answers
+  // (a close abandons the load at the next boat). Nothing else in the window pumps events.
   void ProcessEvents() override { QCoreApplication::processEvents(); }
 
   void RaceFileRead() override {
-    const RaceData& r = f_.session_.race;
-    f_.ComboBox1->setCurrentIndex(r.RaceListIndex - 1);
+    const RaceData& r = f_.session.race;
+    if (!boatListSized_) {
+      const BoatListSizes sizes = BoatListSizesFor(r.BoatCount, r.ClassCount);
+      f_.ws.BoatListRows = sizes.rows;
+      f_.ws.ClassPanelHeight = sizes.classPanelHeight;
+      f_.ws.BoatListMinHeight = sizes.minHeight;
+      boatListSized_ = true;
+    }
+    QComboBox* races = f_.controls->ComboBox1;
+    races->setCurrentIndex(r.RaceListIndex - 1);
     // A race file outside the list (an edit file's race) still shows its name.
-    f_.ComboBox1->setPlaceholderText(QFileInfo(r.RaceFilePath).fileName());
-    f_.ShowCaptions();
-    f_.ApplyRaceFileControls();
-    f_.show();
+    races->setPlaceholderText(QFileInfo(r.RaceFilePath).fileName());
+    f_.cover->ShowCaptions();
+    form_.ApplyRaceFileControls();
+    form_.show();
   }
 
   bool TrackProgress(int i, int n, const QString& text) override {
-    if (f_.closing_) return false;
+    if (f_.replay->closing()) return false;
     if (i == 1) {
-      f_.pnlCT->hide();
+      f_.panels->pnlCT->hide();
       // The splash hold counts from here.
-      f_.session_.play.SplashStart = f_.services_.clock->TickCount();
-      f_.session_.play.SplashDone = false;
+      f_.ws.SplashStart = f_.services.clock->TickCount();
+      f_.ws.SplashDone = false;
     }
-    f_.ShowProgress(i, n, text);
+    f_.cover->ShowProgress(i, n, text);
     return true;
   }
 
-  void ViewSetUp() override { f_.SetUpView(); }
+  void ViewSetUp() override { form_.SetUpView(); }
 
-  void Beep() override { f_.services_.sound->Beep(); }
+  void Beep() override { f_.services.sound->Beep(); }
 
   void PlaybackReady() override {
-    PlaybackState& p = f_.session_.play;
-    p.FinishShown.assign(static_cast<size_t>(f_.session_.race.BoatCount) + 1, 0);
+    PlaybackState& p = f_.session.play;
+    p.FinishShown.assign(static_cast<size_t>(f_.session.race.BoatCount) + 1, 0);
     p.FinishedCount = 0;
-    p.PrevRaceClock = f_.session_.race.ClockFirst;
+    p.PrevRaceClock = f_.session.race.ClockFirst;
     p.SpeedRampStep = 0;
     // A step measured on the previous race would run this one on behind the cover.
     p.ClockStep = 0;
     p.LastCountdownMinute = 1;
     p.StopWatchState = 0;
-    f_.btnStopWatch->setText(QStringLiteral("TIMER/ON"));
-    f_.Memo8->hide();
+    f_.panels->btnStopWatch->setText(QStringLiteral("TIMER/ON"));
+    f_.panels->Memo8->hide();
     // The ranking list is drawn once, in finish order; the replay reveals it row by row.
-    const QImage list = DrawRankingList(f_.session_.race, f_.session_.passing);
-    f_.Image5->setPixmap(QPixmap::fromImage(list));
-    f_.Image5->resize(list.size());
-    f_.pnlScore->resize(185, 6);
-    f_.ResetPlayButtons();
-    f_.up_t->show();
-    f_.plus->show();
-    f_.minus->show();
-    f_.ApplyLanguage();
+    f_.results->SetRankingList(DrawRankingList(f_.session.race, f_.session.passing));
+    f_.replay->ResetPlayButtons();
+    ControlPanel& c = *f_.controls;
+    c.up_t->show();
+    c.plus->show();
+    c.minus->show();
+    c.ApplyLanguage();
   }
 
   void PanelLayout() override {
-    RaceData& r = f_.session_.race;
-    PlaybackState& p = f_.session_.play;
+    RaceData& r = f_.session.race;
+    PlaybackState& p = f_.session.play;
     p.RaceSpeedPosition = SpeedToPosition(static_cast<float>(r.RaceSpeed));
     p.PreStartSpeedPosition = SpeedToPosition(static_cast<float>(r.PreStartSpeed));
-    f_.SetSpeedBar(SpeedToPosition(static_cast<float>(p.PlaySpeed)));
-    f_.LayoutWindow();
-    f_.RebuildViewPictures();
+    f_.controls->SetSpeedBar(SpeedToPosition(static_cast<float>(p.PlaySpeed)));
+    form_.LayoutWindow();
+    form_.RebuildViewPictures();
   }
 
   void Started() override {
-    if (f_.closing_) return;
-    f_.Timer2->start(1000);
-    f_.btnStopWatch->setVisible(!f_.rs_.SmallScreen);
-    RaceData& r = f_.session_.race;
-    f_.RadioW->setChecked(r.NorthUp < 1);
-    f_.RadioN->setChecked(r.NorthUp >= 1);
-    if (r.EditMode == 0) f_.CheckBox2->setChecked(true);
+    if (f_.replay->closing()) return;
+    f_.replay->Timer2->start(1000);
+    f_.panels->btnStopWatch->setVisible(!f_.rs.SmallScreen);
+    const RaceData& r = f_.session.race;
+    ControlPanel& c = *f_.controls;
+    c.RadioW->setChecked(r.NorthUp < 1);
+    c.RadioN->setChecked(r.NorthUp >= 1);
+    if (r.EditMode == 0) c.CheckBox2->setChecked(true);
     // The load follows the boats again: "Auto Trace" says so too, or the next frames would
     // centre the moving map on the still map's centre of the race before.
-    if (f_.session_.view.TraceMode == 1 && !f_.CheckBox1->isChecked()) {
-      const QSignalBlocker quiet(f_.CheckBox1);
-      f_.CheckBox1->setChecked(true);
-      f_.rs_.AutoTrace = true;
-      f_.ResetPlayButtons();
-      f_.up_t->show();
+    if (f_.session.view.TraceMode == 1 && !c.CheckBox1->isChecked()) {
+      const QSignalBlocker quiet(c.CheckBox1);
+      c.CheckBox1->setChecked(true);
+      f_.rs.AutoTrace = true;
+      f_.replay->ResetPlayButtons();
+      c.up_t->show();
     }
-    f_.raceReady_ = true;
+    f_.ws.RaceReady = true;
   }
 
  private:
-  TForm1& f_;
+  // 7, 8, 9: the panels and switches as a new race finds them.
+  void ResetPanels() {
+    f_.cover->LayOutCover();
+    MapPanels& p = *f_.panels;
+    ControlPanel& c = *f_.controls;
+    p.btnExcell->move(5, 5);
+    p.btnSaveEx->move(p.btnExcell->geometry().right() + 1, 5);
+    f_.cover->memo4->clear();
+    f_.canvas->ResizeBitmaps(std::max(1, f_.session.view.MapWidth),
+                             std::max(1, f_.session.view.MapHeight));
+    f_.rs.SmallScreen = c.CheckBox4->isChecked();
+    p.blue_p->move(0, 0);
+    p.kwlogo->move(0, 0);
+    p.pnlFLAG->hide();
+    f_.small->Memo13->hide();
+    c.RadioButton1->setChecked(true);
+    c.ComboBox1->setEnabled(true);
+    c.Button4->setEnabled(true);
+    c.CheckBox4->setEnabled(true);
+    p.btnExcell->hide();
+    p.btnSaveEx->hide();
+    f_.edit->pnlEDIT2->hide();
+    c.ScrollBar2->setValue(c.ScrollBar2->maximum());
+    f_.logo->show();
+    c.show();
+    f_.results->HideRankings();
+    f_.rs.HoverBoat = 0;
+    f_.rs.MarkedBoat = 0;
+    f_.rs.ShowSails = true;
+  }
+
+  TForm1& form_;
+  FormContext& f_;
+  bool boatListSized_ = false;
 };
 
 void TForm1::LoadRace() {
-  // A load lets events run; none of them may start another load.
-  if (loading_) return;
-  ++loads_;
-  LoadOutcome o;
-  {
-    FlagScope guard(loading_);
-    Hooks hooks(*this);
-    o = kw::LoadRace(session_, hooks);
-  }
-  if (closing_) return;
-  if (!o.notice.isEmpty()) services_.dialogs->Message(QStringLiteral("keelway"), o.notice);
+  // A load lets events run; none of them may start another load, and a closed window loads
+  // nothing more.
+  ReplayController& replay = *f_.replay;
+  if (replay.loading() || replay.closing()) return;
+  replay.BeginLoad();
+  Hooks hooks(*this);
+  const LoadOutcome o = kw::LoadRace(f_.session, hooks);
+  if (replay.closing()) return;
+  replay.EndLoad(o.status == LoadOutcome::Loaded && f_.ws.RaceReady);
+  if (!o.notice.isEmpty()) f_.services.dialogs->Message(QStringLiteral("keelway"), o.notice);
   switch (o.status) {
     case LoadOutcome::Loaded:
-      HandsOnAfterLoad();
+      f_.edit->AfterLoad();
       // The cover stays for the splash hold of the one-second timer; the first frame is
       // drawn behind it.
-      if (PrepareFrame()) DrawFrame();
+      if (f_.canvas->PrepareFrame()) f_.canvas->DrawFrame();
       break;
     case LoadOutcome::NoBoats:
-      services_.dialogs->Message(QStringLiteral("keelway"), QStringLiteral("GPS file not exists."));
-      endRequested_ = true;
+      f_.services.dialogs->Message(QStringLiteral("keelway"),
+                                   QStringLiteral("GPS file not exists."));
+      f_.ws.EndRequested = true;
       emit programEnd();
       break;
     case LoadOutcome::ConversionError:
       // What was read stays; the window stays usable, but nothing replays a half-loaded race.
-      raceReady_ = false;
-      pnlSPLITE->hide();
-      GeneralError(o.error.Text());
+      f_.ws.RaceReady = false;
+      f_.cover->hide();
+      f_.services.dialogs->Message(QStringLiteral("keelway"), o.error.Text());
       break;
     case LoadOutcome::Cancelled:
-      raceReady_ = false;
+      f_.ws.RaceReady = false;
       break;
   }
 }
 
-void TForm1::LayOutCover() {
-  const int w = width(), h = height();
-  const QSize img = Image2->size();
-  const int top = (h - img.height()) / 2;
-  Image2->move((w - img.width()) / 2, top);
-  const int below = top + img.height();
-  Image3->move((w - Image3->width()) / 2, below + 45);
-  QPixmap bar(Image3->size());
-  bar.fill(QColor(255, 255, 0));
-  QPainter p(&bar);
-  p.setPen(Qt::black);
-  p.drawRect(0, 0, bar.width() - 1, bar.height() - 1);
-  p.end();
-  Image3->setPixmap(bar);
-  memo4->move((w - memo4->width()) / 2, below + 20);
-  coverNotice_->move((w - coverNotice_->width()) / 2, below + 70);
-  memo5->move((w - memo5->width()) / 2, top >= 180 ? top - 70 : 110);
-  Memo7->move((w - Memo7->width()) / 2, top >= 180 ? top - 130 : 50);
-  Label10->move((w - Label10->width()) / 2, h - 35);
-  Label9->move((w - Label9->width()) / 2, h - 51);
-  Label8->move((w - Label8->width()) / 2, h - 75);
-  const bool low = h < 610;
-  Label8->setVisible(!low);
-  Label9->setVisible(!low);
-  Label10->setVisible(!low);
-  Memo7->setVisible(!low);
-  if (low) memo5->move(memo5->x(), (top - 20) / 2);
-}
-
-void TForm1::SetCoverNotice(const QString& text) {
-  coverNotice_->setText(text);
-  coverNotice_->setVisible(!text.isEmpty());
-}
-
-void TForm1::ShowProgress(int i, int n, const QString& text) {
-  memo4->show();
-  QPixmap bar = Image3->pixmap();
-  if (bar.isNull()) return;
-  QPainter p(&bar);
-  p.fillRect(0, 0, RoundInt(static_cast<double>(i) * bar.width() / n), bar.height(),
-             QColor(0, 0, 255));
-  p.end();
-  Image3->setPixmap(bar);
-  memo4->setText(text);
-  Image3->repaint();
-  memo4->repaint();
-}
-
-void TForm1::ShowCaptions() {
-  const RaceData& r = session_.race;
-  setWindowTitle(r.RaceCaption);
-  memo5->setText(r.RaceCaption.trimmed());
-  Memo7->setText(r.RaceCaption2);
-}
-
 void TForm1::ApplyRaceFileControls() {
-  const ControlSettings& c = session_.race.Controls;
-  RadioButton11->setChecked(c.CtModeChecked);
-  RadioButton10->setChecked(!c.CtModeChecked);
-  RadioW->setChecked(c.WindwardChecked);
-  RadioN->setChecked(!c.WindwardChecked);
-  Button2->setEnabled(c.AttFilesEnabled);
-  pnlCT->setVisible(session_.race.HasHandicap != 0);
-}
-
-void TForm1::GeneralError(const QString& text) {
-  services_.dialogs->Message(QStringLiteral("keelway"), text);
+  const ControlSettings& c = f_.session.race.Controls;
+  MapPanels& p = *f_.panels;
+  p.RadioButton11->setChecked(c.CtModeChecked);
+  p.RadioButton10->setChecked(!c.CtModeChecked);
+  f_.controls->RadioW->setChecked(c.WindwardChecked);
+  f_.controls->RadioN->setChecked(!c.WindwardChecked);
+  f_.controls->Button2->setEnabled(c.AttFilesEnabled);
+  p.pnlCT->setVisible(f_.session.race.HasHandicap != 0);
 }
 
 void TForm1::FreeRaceControls() {
-  for (QWidget* w : boatMarkers_) delete w;
-  for (QWidget* w : classBoxes_) delete w;
-  for (QWidget* w : boatBoxes_) delete w;
-  boatMarkers_.clear();
-  classBoxes_.clear();
-  boatBoxes_.clear();
+  f_.logo->FreeBoatMarkers();
+  f_.boats->FreeLists();
 }
 
 }  // namespace kw

@@ -329,7 +329,7 @@ int main(int argc, char** argv) {
     if (!w.ok) std::fprintf(stderr, "%s\n", kw::ReportLockedText().toLocal8Bit().constData());
   } else {
     kw::KmlOptions options;
-    options.language = s.play.Language;
+    options.language = 2;  // English: the command line has no language flag
     if (command == QStringLiteral("kml-race")) {
       w = kw::WriteWholeFile(path, kw::KmlRaceDocument(s.race, options));
     } else {

@@ -40,7 +40,6 @@ struct ControlSettings {
   bool AttFilesEnabled = false;     // Button2 ("Att Files")
   float RaceSpeedPosition = 0;      // ScrollBar1 position for RaceSpeed
   float PreStartSpeedPosition = 0;  // ScrollBar1 position for PreStartSpeed
-  int BoatListMinHeight = 0;
 };
 
 // A boat named in the race file that is not in the race, and why.
@@ -92,7 +91,6 @@ struct RaceData {
   std::vector<std::string> BoatKmlColor;
   // Records the reader skipped for this boat (corrupt NMEA sentences, fixes without position).
   std::vector<int> BoatSkippedRecords;
-  int BoatListRows = 0;
   int HiddenBoatCount = 0;
   int DroppedBoatCount = 0;
   std::vector<DroppedBoat> DroppedBoats;  // in race-file order
@@ -101,7 +99,6 @@ struct RaceData {
   std::array<std::string, kMaxClasses + 1> ClassName;
   int ClassCount = 0;
   int ClassesDeclared = 0;
-  int ClassPanelHeight = 0;
 
   // Per-boat samples [boat][sample], sample 1..BoatSampleCount; outer length BoatCount + 2.
   std::vector<std::vector<double>> TrackTime, TrackLat, TrackLon, TrackSpeed;

@@ -228,15 +228,7 @@ void DeriveAfterRead(RaceData& r, const QString& path, bool modeChosenByUser) {
       r.BoatLength[b] = static_cast<float>(r.DefaultBoatLength);
     }
   }
-  // 3: boat list rows and the class panel.
-  r.BoatListRows = RoundInt((r.BoatCount + 0.6) / 2);
-  r.Controls.BoatListMinHeight = r.BoatListRows * 14 + 25;
-  if (r.ClassCount >= 1) {
-    r.ClassPanelHeight = r.ClassCount * 14 + 10;
-    r.Controls.BoatListMinHeight += r.ClassPanelHeight;
-  } else {
-    r.ClassPanelHeight = 0;
-  }
+  // 3: the boat list's rows and class panel are the window's (its race-file step).
   // 4, 5
   r.HasHandicap = r.BoatCount >= 1 && r.BoatFactor[1] > 0 ? 1 : 0;
   if (!modeChosenByUser) r.Controls.CtModeChecked = r.CorrectedTimeMode >= 1;

@@ -206,7 +206,6 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   ClearRaceTexts(s);
   hooks.ProcessEvents();
   s.view.TraceZoomOut = 1.0;
-  s.play.Page = 1;
   r.HiddenBoatCount = 0;
   s.play.PlayDirection = 1;
   s.play.FrameCount = 30;

@@ -351,12 +351,12 @@ SceneResult DrawScene(SceneParts s, RenderState& rs, QImage& map, double t) {
     DrawRaceTime(f, t);
     ++s.play.FrameCount;
   }
-
-  out.Memo13Visible = rs.SmallScreen;
-  if (rs.SmallScreen)
-    out.Memo13Text = QStringLiteral("Play SPD= ") +
-                     QString::fromStdString(ShortestReal(s.play.PlaySpeed)) + QStringLiteral("x");
   return out;
+}
+
+QString PlaySpeedText(double playSpeed) {
+  return QStringLiteral("Play SPD= ") + QString::fromStdString(ShortestReal(playSpeed)) +
+         QStringLiteral("x");
 }
 
 }  // namespace kw

@@ -15,16 +15,13 @@ namespace kw {
 struct RenderState;
 
 struct SceneResult {
-  // No boat had a position: the caller runs the end-of-race step; nothing but the play-speed
-  // memo was drawn.
+  // No boat had a position: the caller runs the end-of-race step; nothing was drawn.
   bool RaceEnded = false;
   // Boats were present but none ticked, so every boat was ticked; the window ticks its class
   // boxes to match.
   bool TickedAllBoats = false;
   int BoatsOnScreen = 0;   // hulls drawn inside the map
   int TimePointerTop = 0;  // top of the time bar's pointer
-  bool Memo13Visible = false;
-  QString Memo13Text;
 };
 
 // Draws the frame at t (seconds from the gun) into `map`, which the caller has prepared (sea
@@ -34,6 +31,8 @@ SceneResult DrawScene(SceneParts s, RenderState& rs, QImage& map, double t);
 
 // The race time label's text: 59, 50:00, 0:50:01.
 QString RaceTimeText(double clock);
+// Small screen's play-speed text over the map: "Play SPD= 8x".
+QString PlaySpeedText(double playSpeed);
 
 // Overlay steps drawn by other parts of the map; empty until those exist.
 void DrawTraceOverlays(SceneParts s, const RenderState& rs, QPainter& p);

@@ -89,7 +89,7 @@ QImage DrawTimeBarImage(const RaceData& race, const TimeBarGeometry& g) {
 }
 
 QImage DrawBackTimeBarImage(const RaceData& race, const ViewState& view, const PlaybackState& play,
-                            const TimeBarGeometry& g) {
+                            const TimeBarGeometry& g, double dragFrom, double dragTo) {
   const int w = g.panelWidth, c = g.panelHeight;
   if (w <= 0 || c <= 0) return QImage();
   QImage img(w, c, QImage::Format_RGB32);
@@ -118,7 +118,7 @@ QImage DrawBackTimeBarImage(const RaceData& race, const ViewState& view, const P
              QStringLiteral("START"));
 
   if (play.RepeatActive && race.ClockSpan > 0)
-    FillBox(p, 5, PanelRow(race, g, play.DragFrom), w - 4, PanelRow(race, g, play.DragTo),
+    FillBox(p, 5, PanelRow(race, g, dragFrom), w - 4, PanelRow(race, g, dragTo),
             Qt::blue);
   return img;
 }

@@ -24,9 +24,10 @@ TimeBarGeometry TimeBarGeometryFor(int panelWidth, int panelHeight);
 
 // The bar itself (TimeBar): background, boat 1's wind zones, the start mark.
 QImage DrawTimeBarImage(const RaceData& race, const TimeBarGeometry& g);
-// The panel behind it (BackTimeBar): day and night rows, the "START" box, the repeat span.
+// The panel behind it (BackTimeBar): day and night rows, the "START" box, and while a repeat
+// span is on, the span the right button last dragged (clock values at its press and release).
 QImage DrawBackTimeBarImage(const RaceData& race, const ViewState& view, const PlaybackState& p,
-                            const TimeBarGeometry& g);
+                            const TimeBarGeometry& g, double dragFrom = 0, double dragTo = 0);
 // The blue box of a right drag in progress, from the press row to the pointer row (rows on
 // the bar).
 void DrawDragBox(QImage& back, const TimeBarGeometry& g, int startY, int y);

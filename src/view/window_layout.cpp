@@ -80,15 +80,23 @@ const std::vector<ControlPlace>& ControlPanelPlaces() {
   return places;
 }
 
-FocusListLayout LayoutFocusLists(const RaceData& race) {
+BoatListSizes BoatListSizesFor(int boatCount, int classCount) {
+  BoatListSizes s;
+  s.rows = RoundInt((boatCount + 0.6) / 2);
+  s.classPanelHeight = classCount >= 1 ? classCount * 14 + 10 : 0;
+  s.minHeight = s.rows * 14 + 25 + s.classPanelHeight;
+  return s;
+}
+
+FocusListLayout LayoutFocusLists(const RaceData& race, int rowsGiven, int classPanelGiven) {
   FocusListLayout f;
   const int boats = std::max(0, race.BoatCount);
   const int classes = std::max(0, race.ClassCount);
   f.classBox.resize(classes + 1);
   f.boatBox.resize(boats + 1);
 
-  const int rows = race.BoatListRows > 0 ? race.BoatListRows : RoundInt((boats + 0.6) / 2);
-  int classPanel = race.ClassPanelHeight;
+  const int rows = rowsGiven > 0 ? rowsGiven : RoundInt((boats + 0.6) / 2);
+  int classPanel = classPanelGiven;
   if (classPanel <= 0 && classes >= 1) classPanel = classes * 14 + 10;
 
   for (int i = 1; i <= classes; ++i) f.classBox[i] = QRect(80, 14 * i - 8, kBoxWidth, kBoxHeight);

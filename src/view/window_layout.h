@@ -52,6 +52,15 @@ struct FocusListLayout {
   QPoint label1;
   int BoatListMinHeight = 0;
 };
-FocusListLayout LayoutFocusLists(const RaceData& race);
+// `rows` of the two columns and the class panel's height as the race file gave them (0: from
+// the race's boats and classes).
+FocusListLayout LayoutFocusLists(const RaceData& race, int rows = 0, int classPanelHeight = 0);
+
+// The boat list's rows of two columns and the class panel's height for the boats and classes a
+// race file names, and the least height the list needs then.
+struct BoatListSizes {
+  int rows = 0, classPanelHeight = 0, minHeight = 0;
+};
+BoatListSizes BoatListSizesFor(int boatCount, int classCount);
 
 }  // namespace kw

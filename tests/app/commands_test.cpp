@@ -21,9 +21,12 @@
 #include <QTimeEdit>
 
 #include "app/fakes.h"
+#include "app/named_child.h"
+#include "app/replay_controller.h"
 #include "app/tform1.h"
 #include "support/test_support.h"
 #include "view/language_texts.h"
+#include "view/window_layout.h"
 
 using namespace kw;
 
@@ -51,15 +54,13 @@ struct Window {
     form.FormCreate();
     form.show();
     // Past the splash hold, then stopped, so that nothing moves under the test.
-    fakes.clock.now = form.session().play.SplashStart + 4500;
-    form.Timer2Timer();
-    form.stop_fClick();
+    fakes.clock.now = form.windowState().SplashStart + 4500;
+    form.replay().Timer2Timer();
+    form.replay().stop_fClick();
   }
   template <typename T = QWidget>
   T* child(const char* name) {
-    T* w = form.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return kwtest::NamedChild<T>(form, name);
   }
   void Click(const char* name, Qt::MouseButton button = Qt::LeftButton) {
     QWidget* w = child(name);
@@ -87,8 +88,8 @@ QString CaptionOf(QWidget* w) {
 
 void ExpectCaptions(Window& w, bool japanese) {
   for (const CaptionRow& row : CaptionTable()) {
-    QWidget* c = w.child(row.control);
-    if (!c) continue;
+    QWidget* c = w.form.named().Find(row.control);
+    ASSERT_NE(c, nullptr) << row.control;
     EXPECT_EQ(CaptionOf(c), japanese ? row.japanese : row.english) << row.control;
   }
 }
@@ -99,7 +100,7 @@ TEST(Language, AJapaneseSystemStartsInJapaneseAndTheFlagsSwitchEveryCaption) {
   kwtest::DataFolder dir;
   WriteRace(dir);
   Window w(dir.path(), true);
-  EXPECT_EQ(w.play().Language, 0);
+  EXPECT_EQ(w.form.windowState().Language, 0);
   ExpectCaptions(w, true);
   auto* usa = w.child<QLabel>("usa");
   auto* jpn = w.child<QLabel>("jpn");
@@ -107,29 +108,48 @@ TEST(Language, AJapaneseSystemStartsInJapaneseAndTheFlagsSwitchEveryCaption) {
   EXPECT_FALSE(jpn->isVisible());
 
   w.Click("usa");
-  EXPECT_EQ(w.play().Language, 1);
+  EXPECT_EQ(w.form.windowState().Language, 1);
   ExpectCaptions(w, false);
   EXPECT_TRUE(jpn->isVisible());
   EXPECT_FALSE(usa->isVisible());
   EXPECT_EQ(jpn->geometry(), usa->geometry());  // the other flag at the same place
   w.Click("jpn");
-  EXPECT_EQ(w.play().Language, 0);
+  EXPECT_EQ(w.form.windowState().Language, 0);
   ExpectCaptions(w, true);
   w.Click("usa");
   ExpectCaptions(w, false);
 
   // Every load decides the language from the system again.
   w.form.LoadRace();
-  EXPECT_EQ(w.play().Language, 0);
+  EXPECT_EQ(w.form.windowState().Language, 0);
   ExpectCaptions(w, true);
   EXPECT_TRUE(usa->isVisibleTo(&w.form));
+}
+
+// The caption, tip and place tables name controls; each name must be a widget of the window.
+TEST(Language, EveryNameTheTablesUseIsAWidget) {
+  kwtest::DataFolder dir;
+  WriteRace(dir);
+  Window w(dir.path());
+  std::vector<const char*> names;
+  for (const CaptionRow& row : CaptionTable()) names.push_back(row.control);
+  for (const TipSpec& tip : TipTable()) {
+    names.push_back(tip.control);
+    if (tip.reference) names.push_back(tip.reference);
+  }
+  for (const ControlPlace& place : ControlPanelPlaces()) names.push_back(place.name);
+  for (const char* name : names) {
+    const QWidget* widget = w.form.named().Find(name);
+    ASSERT_NE(widget, nullptr) << name;
+    EXPECT_EQ(widget, kwtest::NamedChild<QWidget>(w.form, name)) << name;
+  }
 }
 
 TEST(Language, AnyOtherSystemIsEnglishWithoutFlags) {
   kwtest::DataFolder dir;
   WriteRace(dir);
   Window w(dir.path(), false);
-  EXPECT_EQ(w.play().Language, 2);
+  EXPECT_EQ(w.form.windowState().Language, 2);
   ExpectCaptions(w, false);
   EXPECT_FALSE(w.child("usa")->isVisible());
   EXPECT_FALSE(w.child("jpn")->isVisible());
@@ -362,7 +382,7 @@ TEST(Commands, GoogleEarthWritesTheRaceOrTheSceneAndAsksAboutHiddenBoats) {
   EXPECT_TRUE(kml.contains("<name>10:01:00</name>"));  // the scene at the clock
 
   // In Japanese the question is Japanese; "No" keeps the hidden boat with a thin line.
-  w.form.session().play.Language = 0;
+  w.form.windowState().Language = 0;
   w.fakes.dialogs.answer = false;
   w.Click("Button3");
   EXPECT_TRUE(w.fakes.dialogs.messages.last().startsWith("フォーカスの外れた艇を隠しますか？\n"));

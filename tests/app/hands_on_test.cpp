@@ -24,6 +24,8 @@
 #include <cmath>
 
 #include "app/fakes.h"
+#include "app/named_child.h"
+#include "app/replay_controller.h"
 #include "app/tform1.h"
 #include "race/numbers.h"
 #include "support/test_support.h"
@@ -59,17 +61,17 @@ struct Hands {
   }
   template <typename T>
   T* child(const char* name) {
-    return form.findChild<T*>(QString::fromLatin1(name));
+    return kwtest::NamedChild<T>(form, name);
   }
   RaceData& race() { return form.session().race; }
   ViewState& view() { return form.session().view; }
-  const TForm1::HandsOnState& ho() { return form.handsOn(); }
+  const HandsOnState& ho() { return form.handsOn(); }
   // Loaded and past the splash hold (edit mode leaves on the still map); else the still map.
   void Open() {
     form.FormCreate();
     ASSERT_TRUE(form.raceReady());
-    fakes.clock.now = form.session().play.SplashStart + 4500;
-    form.Timer2Timer();
+    fakes.clock.now = form.windowState().SplashStart + 4500;
+    form.replay().Timer2Timer();
     if (view().TraceMode != 0) child<QCheckBox>("CheckBox1")->setChecked(false);
     ASSERT_EQ(view().TraceMode, 0);
   }
@@ -384,8 +386,8 @@ TEST(CourseEditing, AnEditSessionSavedIntoTheRaceFile) {
   w.Click(m1);
   w.form.LoadRace();
   ASSERT_TRUE(w.form.raceReady());
-  w.fakes.clock.now = w.form.session().play.SplashStart + 4500;
-  w.form.Timer2Timer();  // past the cover, course editing goes back to the still map
+  w.fakes.clock.now = w.form.windowState().SplashStart + 4500;
+  w.form.replay().Timer2Timer();  // past the cover, course editing goes back to the still map
   EXPECT_EQ(v.TraceMode, 0);
   EXPECT_TRUE(w.child<QFrame>("pnlEDIT1")->isVisible());
   EXPECT_DOUBLE_EQ(v.ZoomFactor, 1);
@@ -445,7 +447,7 @@ TEST(CourseEditing, WindDrawnOnTheGraphPageIsSaved) {
   EXPECT_EQ(w.fakes.dialogs.messages, QStringList{"No Wind Data"});
 
   w.child<QRadioButton>("RadioButton2")->setChecked(true);
-  w.form.session().play.Page = 2;
+  w.form.windowState().Page = 2;
   EXPECT_TRUE(w.child<QFrame>("pnlEDIT2")->isVisible());
   EXPECT_FALSE(w.child<QFrame>("pnlEDIT1")->isVisible());
   w.child<QCheckBox>("CheckBox5")->setChecked(true);

@@ -16,6 +16,8 @@
 #include <functional>
 
 #include "app/fakes.h"
+#include "app/named_child.h"
+#include "app/replay_controller.h"
 #include "app/tform1.h"
 #include "support/test_support.h"
 
@@ -23,15 +25,10 @@ using namespace kw;
 
 namespace {
 
-// A clock that can act when the window reads it, as a user would during a wait.
+// A clock a tenth of a second further at every reading; tests move it on by hand.
 struct ActingClock : kw::Clock {
   long long now = 0;
-  int readings = 0;
-  std::function<void(int)> act;
-  long long TickCount() override {
-    if (act) act(++readings);
-    return now += 100;  // a tenth of a second a reading keeps the holds short
-  }
+  long long TickCount() override { return now += 100; }
 };
 
 struct Window {
@@ -47,7 +44,7 @@ struct Window {
   }
   template <typename T>
   T* child(const char* name) {
-    return form.findChild<T*>(QString::fromLatin1(name));
+    return kwtest::NamedChild<T>(form, name);
   }
   void click(const char* name) { QTest::mouseClick(child<QWidget>(name), Qt::LeftButton); }
 };
@@ -64,22 +61,22 @@ TEST(Pages, GraphAndAnalysisReplaceTheMapAndTrackBringsItBack) {
   ASSERT_TRUE(w.form.raceReady());
   w.form.show();
   w.click("RadioButton2");
-  EXPECT_EQ(w.form.session().play.Page, 2);
+  EXPECT_EQ(w.form.windowState().Page, 2);
   EXPECT_FALSE(w.child<QComboBox>("ComboBox1")->isEnabled());
   EXPECT_FALSE(w.child<QPushButton>("btnStopWatch")->isVisible());
   // The plots' light fill is on the form where the map was.
   EXPECT_EQ(w.form.canvas().pixel(45, 45), qRgb(225, 225, 255));
   const int clockBefore = static_cast<int>(w.form.session().play.RaceClock);
-  w.form.Timer1Timer();
+  w.form.replay().Timer1Timer();
   EXPECT_EQ(static_cast<int>(w.form.session().play.RaceClock), clockBefore);
 
   w.click("RadioButton3");
-  EXPECT_EQ(w.form.session().play.Page, 3);
+  EXPECT_EQ(w.form.windowState().Page, 3);
   EXPECT_TRUE(w.child<QPushButton>("btnExcell")->isVisible());
   EXPECT_EQ(w.form.canvas().pixel(w.form.session().view.MapWidth * 3 / 4, 20), qRgb(255, 255, 255));
 
   w.click("RadioButton1");
-  EXPECT_EQ(w.form.session().play.Page, 1);
+  EXPECT_EQ(w.form.windowState().Page, 1);
   EXPECT_TRUE(w.child<QComboBox>("ComboBox1")->isEnabled());
   EXPECT_TRUE(w.child<QCheckBox>("CheckBox1")->isChecked());
   EXPECT_FALSE(w.child<QPushButton>("btnExcell")->isVisible());
@@ -169,28 +166,86 @@ TEST(Pages, FinalBoardHoldsAndGivesThePanelBack) {
   w.child<QCheckBox>("chkAutoNext")->setChecked(false);
   w.click("CheckBox4");
   PlaybackState& p = w.form.session().play;
+  const RaceData& r = w.form.session().race;
+  ReplayController& replay = w.form.replay();
   QFrame* score = w.child<QFrame>("pnlScore");
-  bool boardSeen = false;
-  w.clock.readings = 0;
-  w.clock.act = [&](int) {
-    if (score->isVisible() && score->width() == 800) boardSeen = true;
-  };
-  p.RaceClock = w.form.session().race.ClockLast + 1;
-  w.form.Timer1Timer();
-  EXPECT_TRUE(boardSeen);
-  EXPECT_GE(w.clock.now, 10000);
+  p.RaceClock = r.ClockLast + 1;
+  replay.Timer1Timer();
+  // The board is up for its hold, and no tick moves the replay under it.
+  ASSERT_EQ(replay.phase(), ReplayPhase::Board);
+  EXPECT_TRUE(score->isVisible());
+  EXPECT_EQ(score->width(), 800);
+  EXPECT_TRUE(replay.HoldTimer->isActive());
+  EXPECT_EQ(replay.HoldTimer->interval(), 10000);
+  const double held = p.RaceClock;
+  replay.Timer1Timer();
+  replay.Timer2Timer();
+  EXPECT_EQ(p.RaceClock, held);
+  replay.HoldTimerTimer();  // ten seconds later
   EXPECT_EQ(score->width(), 185);
   EXPECT_FALSE(w.child<QTimer>("Timer2")->isActive());
   EXPECT_TRUE(w.child<QLabel>("stop_t")->isVisible());
+  EXPECT_EQ(replay.phase(), ReplayPhase::Paused);
+  EXPECT_EQ(p.RaceClock, r.ClockFirst);
 
-  w.clock.act = [&](int n) {
-    if (n == 30) w.form.close();
-  };
-  w.clock.readings = 0;
-  const long long before = w.clock.now;
-  p.RaceClock = w.form.session().race.ClockLast + 1;
-  w.form.up_fClick();
-  w.form.Timer1Timer();
+  p.RaceClock = r.ClockLast + 1;
+  replay.up_fClick();
+  replay.Timer1Timer();
+  ASSERT_EQ(replay.phase(), ReplayPhase::Board);
+  w.form.close();
   EXPECT_TRUE(w.form.closed());
-  EXPECT_LT(w.clock.now - before, 10000);
+  EXPECT_FALSE(replay.HoldTimer->isActive());
+  EXPECT_EQ(score->width(), 185);
+}
+
+// A load, SHOW, the ET/CT reload or a close during the splash or the final board ends the hold
+// at once: the board's panel is given back, and the new race starts a splash of its own.
+TEST(Pages, ALoadOrACloseEndsASplashOrABoardAtOnce) {
+  if (!HasDemo()) GTEST_SKIP() << "no demo races";
+  const std::pair<const char*, std::function<void(Window&)>> interruptions[] = {
+      {"load", [](Window& w) { w.form.LoadRace(); }},
+      {"SHOW",
+       [](Window& w) {
+         auto* races = w.child<QComboBox>("ComboBox1");
+         races->setCurrentIndex((races->currentIndex() + 1) % races->count());
+         w.child<QPushButton>("Button4")->click();
+       }},
+      {"CT", [](Window& w) { w.child<QRadioButton>("RadioButton11")->click(); }},
+      {"close", [](Window& w) { w.form.close(); }},
+  };
+  for (const auto& [what, interrupt] : interruptions) {
+    for (const bool board : {false, true}) {
+      SCOPED_TRACE(std::string(what) + (board ? " during the board" : " during the splash"));
+      Window w;
+      w.form.show();
+      ReplayController& replay = w.form.replay();
+      ASSERT_TRUE(w.form.session().race.HasHandicap);
+      w.form.windowState().SplashStart = w.clock.now;  // the splash has just begun
+      replay.Timer2Timer();
+      ASSERT_EQ(replay.phase(), ReplayPhase::Splash);
+      ASSERT_TRUE(replay.HoldTimer->isActive());
+      if (board) {
+        w.clock.now += 5000;
+        replay.Timer2Timer();
+        w.child<QCheckBox>("chkAutoNext")->setChecked(false);
+        w.click("CheckBox4");
+        w.form.session().play.RaceClock = w.form.session().race.ClockLast + 1;
+        replay.Timer1Timer();
+        ASSERT_EQ(replay.phase(), ReplayPhase::Board);
+      }
+      const long long splashBefore = w.form.windowState().SplashStart;
+      interrupt(w);
+      EXPECT_FALSE(w.child<QLabel>("Image6")->isVisibleTo(w.child<QFrame>("pnlScore")));
+      EXPECT_EQ(w.child<QFrame>("pnlScore")->width(), 185);
+      if (std::string(what) == "close") {
+        EXPECT_TRUE(w.form.closed());
+        EXPECT_FALSE(replay.HoldTimer->isActive());
+        continue;
+      }
+      EXPECT_EQ(replay.phase(), ReplayPhase::Splash);
+      EXPECT_NE(w.form.windowState().SplashStart, splashBefore);
+      EXPECT_FALSE(replay.HoldTimer->isActive());
+      EXPECT_TRUE(w.child<QFrame>("pnlSPLITE")->isVisible());
+    }
+  }
 }

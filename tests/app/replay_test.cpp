@@ -13,9 +13,14 @@
 #include <QTimer>
 
 #include "app/fakes.h"
+#include "app/map_panels.h"
+#include "app/named_child.h"
+#include "app/replay_controller.h"
 #include "app/tform1.h"
+#include "app/time_bar_panel.h"
 #include "race/numbers.h"
 #include "support/test_support.h"
+#include "view/time_bar.h"
 
 using namespace kw;
 
@@ -42,21 +47,21 @@ struct Replay {
   }
   template <typename T>
   T* child(const char* name) {
-    return form.findChild<T*>(QString::fromLatin1(name));
+    return kwtest::NamedChild<T>(form, name);
   }
   PlaybackState& play() { return form.session().play; }
   const RaceData& race() { return form.session().race; }
   // Past the splash hold: the cover goes and the frame timer runs.
   void Start() {
-    fakes.clock.now = play().SplashStart + 4500;
-    form.Timer2Timer();
+    fakes.clock.now = form.windowState().SplashStart + 4500;
+    form.replay().Timer2Timer();
   }
   // One frame tick at a chosen clock with a fixed step.
   void TickAt(double clock, double step = 0.5) {
     play().RaceClock = clock;
     play().PrevRaceClock = clock;
     play().ClockStep = step;
-    form.Timer1Timer();
+    form.replay().Timer1Timer();
   }
 };
 
@@ -81,10 +86,10 @@ TEST(Replay, CoverHoldsForTheSplashThenTheClockRuns) {
   EXPECT_TRUE(w.child<QFrame>("pnlFLAG")->isVisibleTo(&w.form));
   EXPECT_TRUE(w.child<QLabel>("blue_p")->isVisibleTo(&w.form));
   w.play().RaceClock = -30;
-  w.form.Timer2Timer();
+  w.form.replay().Timer2Timer();
   EXPECT_FALSE(w.child<QLabel>("blue_p")->isVisibleTo(&w.form));
   w.play().RaceClock = 5;
-  w.form.Timer2Timer();
+  w.form.replay().Timer2Timer();
   EXPECT_FALSE(w.child<QFrame>("pnlFLAG")->isVisibleTo(&w.form));
 }
 
@@ -115,12 +120,12 @@ TEST(Replay, FrameTickAdvancesDrawsAndFiresTheStartGunOnce) {
   const int guns = w.fakes.sound.guns;
   w.TickAt(-0.2);
   EXPECT_EQ(w.fakes.sound.guns, guns + 1);
-  w.form.Timer1Timer();
+  w.form.replay().Timer1Timer();
   EXPECT_EQ(w.fakes.sound.guns, guns + 1);
   // A jump from before the start to past the first minute fires nothing.
   w.play().PrevRaceClock = -100;
   w.play().RaceClock = 61;
-  w.form.Timer1Timer();
+  w.form.replay().Timer1Timer();
   EXPECT_EQ(w.fakes.sound.guns, guns + 1);
   // The countdown label before the gun is red.
   w.TickAt(-20);
@@ -133,7 +138,7 @@ TEST(Replay, BackwardPlayWrapsAndTheEndStartsOver) {
   Replay w(dir.path());
   w.form.FormCreate();
   w.Start();
-  w.form.dn_fClick();
+  w.form.replay().dn_fClick();
   EXPECT_EQ(w.play().PlayDirection, -1);
   EXPECT_TRUE(w.child<QLabel>("dn_t")->isVisibleTo(&w.form));
   w.TickAt(-190);
@@ -141,11 +146,11 @@ TEST(Replay, BackwardPlayWrapsAndTheEndStartsOver) {
   // goes on instead of ending the race.
   EXPECT_EQ(w.play().RaceClock, 1830);
   EXPECT_TRUE(w.form.raceReady());
-  w.form.Timer1Timer();
+  w.form.replay().Timer1Timer();
   EXPECT_DOUBLE_EQ(w.play().RaceClock, 1830 - 40 * 0.5);  // skipping: no boat in the map
 
   // Nobody on the water after ten minutes of racing also ends it.
-  w.form.up_fClick();
+  w.form.replay().up_fClick();
   w.TickAt(700);
   EXPECT_EQ(w.play().RaceClock, -190);
 }
@@ -158,7 +163,7 @@ TEST(Replay, TheEndLoadsTheNextRaceWhenAutoNextIsOn) {
   w.form.FormCreate();
   EXPECT_EQ(w.form.windowTitle(), "First race");
   w.Start();
-  w.form.btnStopWatchClick();
+  w.form.mapPanels().btnStopWatchClick();
   w.TickAt(1829.9, 5.0);  // as fast as 100x
   EXPECT_EQ(w.form.windowTitle(), "Second race");
   EXPECT_EQ(w.race().RaceListIndex, 2);
@@ -217,17 +222,17 @@ TEST(Replay, PlayButtonsAndStopWatch) {
 
   auto* watch = w.child<QPushButton>("btnStopWatch");
   auto* memo8 = w.child<QLabel>("Memo8");
-  w.form.btnStopWatchClick();
+  w.form.mapPanels().btnStopWatchClick();
   EXPECT_EQ(watch->text(), "STOP");
   w.TickAt(62, 0.5);  // the watch measured from 62 ... but TickAt moves the clock first
   w.play().StopWatchStart = 0;
   w.TickAt(125);
   EXPECT_EQ(memo8->text(), "00:02:05");
-  w.form.btnStopWatchClick();
+  w.form.mapPanels().btnStopWatchClick();
   EXPECT_EQ(watch->text(), "TIMER/OFF");
   w.TickAt(300);
   EXPECT_EQ(memo8->text(), "00:02:05");
-  w.form.btnStopWatchClick();
+  w.form.mapPanels().btnStopWatchClick();
   EXPECT_EQ(watch->text(), "TIMER/ON");
   EXPECT_FALSE(memo8->isVisibleTo(&w.form));
 }
@@ -243,12 +248,12 @@ TEST(Replay, TimeBarJumpsRepeatsAndRestarts) {
   const RaceData& r = w.race();
 
   // Above the window's range: 100 s before its end; below: its start.
-  w.form.TimeBarMouseDown(Qt::LeftButton, -10);
+  w.form.timeBar().TimeBarMouseDown(Qt::LeftButton, -10);
   EXPECT_EQ(w.play().RaceClock, r.ClockLast - 100);
-  w.form.TimeBarMouseDown(Qt::LeftButton, g.barHeight + 40);
+  w.form.timeBar().TimeBarMouseDown(Qt::LeftButton, g.barHeight + 40);
   EXPECT_EQ(w.play().RaceClock, r.ClockFirst);
   // The speed bar follows the clock's side of the gun while the user keeps the file's speeds.
-  w.form.TimeBarMouseDown(Qt::LeftButton, g.barHeight / 2);
+  w.form.timeBar().TimeBarMouseDown(Qt::LeftButton, g.barHeight / 2);
   EXPECT_GT(w.play().RaceClock, 0);
   EXPECT_EQ(w.child<QScrollBar>("ScrollBar1")->value(), 44);  // race speed 20
 
@@ -256,9 +261,9 @@ TEST(Replay, TimeBarJumpsRepeatsAndRestarts) {
   auto rowOf = [&](double t) { return RoundInt((r.ClockLast - t) * g.barHeight / r.ClockSpan); };
   const int y1 = rowOf(200), y2 = rowOf(100);
   w.TickAt(150);  // boats on screen: no skipping
-  w.form.TimeBarMouseDown(Qt::RightButton, y1);
-  w.form.TimeBarMouseMove(y2);
-  w.form.TimeBarMouseUp(Qt::RightButton, y2);
+  w.form.timeBar().TimeBarMouseDown(Qt::RightButton, y1);
+  w.form.timeBar().TimeBarMouseMove(y2);
+  w.form.timeBar().TimeBarMouseUp(Qt::RightButton, y2);
   ASSERT_EQ(w.play().RepeatActive, 1);
   const double from = w.play().RepeatFrom, to = w.play().RepeatTo;
   EXPECT_LT(from, to);
@@ -271,26 +276,26 @@ TEST(Replay, TimeBarJumpsRepeatsAndRestarts) {
   w.TickAt(from - 0.1 + 0.5);
   EXPECT_NEAR(w.play().RaceClock, to, 1e-9);
   // A right click without a drag clears the span.
-  w.form.TimeBarMouseDown(Qt::RightButton, y1);
-  w.form.TimeBarMouseUp(Qt::RightButton, y1);
+  w.form.timeBar().TimeBarMouseDown(Qt::RightButton, y1);
+  w.form.timeBar().TimeBarMouseUp(Qt::RightButton, y1);
   EXPECT_EQ(w.play().RepeatActive, 0);
 
   // The hint beside the bar, in English here.
-  w.form.TimeBarMouseMove(y1);
+  w.form.timeBar().TimeBarMouseMove(y1);
   auto* hint = w.child<QLabel>("hintbox");
   EXPECT_TRUE(hint->isVisibleTo(&w.form));
   EXPECT_TRUE(hint->text().startsWith("Left click to change the time."))
       << hint->text().toStdString();
-  w.form.pnlTimeBarMouseMove();
+  w.form.timeBar().pnlTimeBarMouseMove();
   EXPECT_FALSE(hint->isVisibleTo(&w.form));
 
   // "START": back to the beginning at the pre-start speed, whatever the play state.
-  w.form.stop_fClick();
-  w.form.BackTimeBarMouseDown(g.panelHeight - 10);
+  w.form.replay().stop_fClick();
+  w.form.timeBar().BackTimeBarMouseDown(g.panelHeight - 10);
   EXPECT_EQ(w.play().RaceClock, r.ClockFirst);
   EXPECT_EQ(w.child<QScrollBar>("ScrollBar1")->value(), 19);  // pre-start speed 5
   w.play().RaceClock = 50;
-  w.form.BackTimeBarMouseDown(g.panelHeight - 40);  // above the box: nothing
+  w.form.timeBar().BackTimeBarMouseDown(g.panelHeight - 40);  // above the box: nothing
   EXPECT_EQ(w.play().RaceClock, 50);
 }
 
@@ -343,8 +348,8 @@ TEST(Replay, ClosingDuringALoadEndsCleanly) {
   w.form.FormCreate();
   EXPECT_FALSE(w.form.loading());
   EXPECT_FALSE(w.form.raceReady());
-  w.form.Timer1Timer();  // nothing to replay, nothing breaks
-  w.form.Timer2Timer();
+  w.form.replay().Timer1Timer();  // nothing to replay, nothing breaks
+  w.form.replay().Timer2Timer();
   EXPECT_TRUE(w.fakes.dialogs.messages.isEmpty());
 }
 
@@ -360,8 +365,8 @@ TEST(Replay, ClicksKeysAndResizesDuringALoadAreHarmless) {
     w.form.resize(900, 700);
     QTest::mouseClick(w.child<QLabel>("up_f"), Qt::LeftButton);
     QTest::keyClick(&w.form, Qt::Key_Space);
-    w.form.Timer1Timer();
-    w.form.TimeBarMouseDown(Qt::LeftButton, 10);
+    w.form.replay().Timer1Timer();
+    w.form.timeBar().TimeBarMouseDown(Qt::LeftButton, 10);
   });
   w.form.FormCreate();
   EXPECT_EQ(during, 1);
@@ -426,7 +431,7 @@ TEST(Replay, DemoScreenshots) {
   for (auto [name, clock] : moments) {
     // A few ticks so that the view settles on the boats.
     for (int i = 0; i < 5; ++i) w.TickAt(clock + i * 0.5);
-    w.form.Timer2Timer();
+    w.form.replay().Timer2Timer();
     w.form.grab().save(out + "/" + name + ".png");
   }
 }

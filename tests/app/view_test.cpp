@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include "app/fakes.h"
+#include "app/map_canvas.h"
+#include "app/named_child.h"
 #include "app/tform1.h"
 #include "support/test_support.h"
 
@@ -27,7 +29,7 @@ struct Demo {
   Demo() : form(fakes.services(), kwtest::DemoDir(), docs.path() + "/docs") {}
   template <typename T>
   T* child(const char* name) {
-    return form.findChild<T*>(QString::fromLatin1(name));
+    return kwtest::NamedChild<T>(form, name);
   }
 };
 
@@ -99,15 +101,15 @@ TEST(ViewControls, OrientationTurnsTheOverviewAndTheWheelZoomsOut) {
 
   QScrollBar* zoom = d.child<QScrollBar>("ScrollBar2");
   zoom->setValue(2);
-  d.form.FormMouseWheel(false);
+  d.form.mapCanvas().FormMouseWheel(false);
   EXPECT_EQ(zoom->value(), 1);  // never below 1
-  d.form.FormMouseWheel(false);
+  d.form.mapCanvas().FormMouseWheel(false);
   EXPECT_EQ(zoom->value(), 1);
   zoom->setValue(99);
-  d.form.FormMouseWheel(true);
+  d.form.mapCanvas().FormMouseWheel(true);
   EXPECT_EQ(zoom->value(), 100);
   EXPECT_DOUBLE_EQ(d.form.session().view.TraceZoomOut, 1.0);
   d.child<QCheckBox>("CheckBox1")->setChecked(false);
-  d.form.FormMouseWheel(false);  // the still map ignores the wheel
+  d.form.mapCanvas().FormMouseWheel(false);  // the still map ignores the wheel
   EXPECT_EQ(zoom->value(), 100);
 }

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "app/fakes.h"
+#include "app/named_child.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "support/test_support.h"
@@ -28,7 +29,7 @@ struct Window {
   explicit Window(const QString& folder) : form(fakes.services(), folder, docs.path() + "/docs") {}
   template <typename T>
   T* child(const char* name) {
-    return form.findChild<T*>(QString::fromLatin1(name));
+    return kwtest::NamedChild<T>(form, name);
   }
 };
 

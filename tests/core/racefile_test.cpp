@@ -81,9 +81,6 @@ TEST(RaceFile, ClassesOnlyAfterClassSeparator) {
   EXPECT_EQ(t.race.BoatClass[1], 0);
   EXPECT_EQ(t.race.BoatClass[2], 1);
   EXPECT_EQ(t.race.BoatClass[3], 2);
-  EXPECT_EQ(t.race.ClassPanelHeight, 2 * 14 + 10);
-  EXPECT_EQ(t.race.BoatListRows, 2);  // round(3.6 / 2) = round(1.8)
-  EXPECT_EQ(t.race.Controls.BoatListMinHeight, 2 * 14 + 25 + 38);
 }
 
 TEST(RaceFile, CourseAndHeaderKeywords) {

@@ -117,8 +117,7 @@ TEST(TimeBar, BackPanelDaylightStartBoxAndRepeatSpan) {
   // The repeat span from 2000 s down to 1000 s covers panel rows 810..909, either way round.
   for (auto [from, to] : {std::pair{2000.0, 1000.0}, {1000.0, 2000.0}}) {
     p.RepeatActive = 1;
-    p.DragFrom = from, p.DragTo = to;
-    back = DrawBackTimeBarImage(r, v, p, g);
+    back = DrawBackTimeBarImage(r, v, p, g, from, to);
     for (QPoint q : {QPoint(5, 810), QPoint(45, 850), QPoint(25, 909)})
       EXPECT_EQ(back.pixel(q), kBlue) << q.x() << "," << q.y();
     for (QPoint q : {QPoint(4, 850), QPoint(46, 850), QPoint(25, 809), QPoint(25, 910)})

@@ -111,25 +111,31 @@ TEST(WindowLayout, BoatListInTwoColumnsWithoutClasses) {
   EXPECT_EQ(f.label1, QPoint(9, 0));
   EXPECT_EQ(f.BoatListMinHeight, 76);
 
-  r.BoatListRows = 5;  // the race's own count wins
-  EXPECT_EQ(LayoutFocusLists(r).boatBox[5], QRect(5, 70, 120, 12));
+  // the race file's own count wins
+  EXPECT_EQ(LayoutFocusLists(r, 5).boatBox[5], QRect(5, 70, 120, 12));
 
   r.BoatCount = 0;
-  r.BoatListRows = 0;
   const FocusListLayout empty = LayoutFocusLists(r);
   EXPECT_EQ(empty.boatBox.size(), 1u);
   EXPECT_EQ(empty.BoatListMinHeight, 20);
 }
 
+TEST(WindowLayout, BoatListSizesFromTheRaceFile) {
+  // Three boats in two classes.
+  const BoatListSizes s = BoatListSizesFor(3, 2);
+  EXPECT_EQ(s.classPanelHeight, 2 * 14 + 10);
+  EXPECT_EQ(s.rows, 2);  // round(3.6 / 2) = round(1.8)
+  EXPECT_EQ(s.minHeight, 2 * 14 + 25 + 38);
+  EXPECT_EQ(BoatListSizesFor(7, 0).classPanelHeight, 0);
+}
+
 TEST(WindowLayout, BoatListGroupedByClass) {
   RaceData r;
   r.BoatCount = 6;
-  r.BoatListRows = 3;
   r.ClassCount = 2;
-  r.ClassPanelHeight = 38;
   const int classOf[] = {0, 1, 2, 1, 1, 0, 2};
   for (int b = 1; b <= 6; ++b) r.BoatClass[b] = classOf[b];
-  const FocusListLayout f = LayoutFocusLists(r);
+  const FocusListLayout f = LayoutFocusLists(r, 3, 38);
   ASSERT_EQ(f.classBox.size(), 3u);
   EXPECT_EQ(f.label1, QPoint(9, 0));
   // Class 1 (boats 1, 3, 4) takes two rows: a pair, then boat 4 alone.
