@@ -15,6 +15,7 @@ endif()
 install(DIRECTORY demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/keelway/demo
   PATTERN truth EXCLUDE)
 install(FILES resources/desktop/keelway-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES resources/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME keelway)
