@@ -14,8 +14,38 @@ endif()
 # The simulator's true passing times are for the tests, not for the user.
 install(DIRECTORY demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/keelway/demo
   PATTERN truth EXCLUDE)
-install(FILES resources/desktop/keelway-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES resources/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Debian wants man pages and the changelog gzipped at maximum compression; -n leaves out the name
+# and time gzip would store, so that two builds make the same package.
+find_program(KEELWAY_GZIP gzip REQUIRED)
+set(KEELWAY_GZ_DIR ${CMAKE_BINARY_DIR}/packaging)
+set(gz_outputs "")
+foreach(doc resources/desktop/keelway.1 resources/desktop/keelway-cli.1 resources/debian/changelog)
+  get_filename_component(name ${doc} NAME)
+  add_custom_command(OUTPUT ${KEELWAY_GZ_DIR}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${doc} ${KEELWAY_GZ_DIR}/${name}
+    COMMAND ${KEELWAY_GZIP} -9nf ${KEELWAY_GZ_DIR}/${name}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${doc} VERBATIM)
+  list(APPEND gz_outputs ${KEELWAY_GZ_DIR}/${name}.gz)
+endforeach()
+add_custom_target(keelway_gzipped_docs ALL DEPENDS ${gz_outputs})
+# Built with the programs, so that installing after building only them finds the files.
+add_dependencies(keelway-cli keelway_gzipped_docs)
+
+# The newest entry of the package's changelog names the version the programs print.
+file(STRINGS resources/debian/changelog changelog_head LIMIT_COUNT 1)
+if(NOT changelog_head MATCHES "^keelway \\(([^)]*)\\) "
+   OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "The newest entry of resources/debian/changelog must be version "
+    "${PROJECT_VERSION}")
+endif()
+
+install(FILES ${KEELWAY_GZ_DIR}/keelway-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET keelway)
+  install(FILES ${KEELWAY_GZ_DIR}/keelway.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+install(FILES resources/debian/copyright ${KEELWAY_GZ_DIR}/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME keelway)

@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 for f in bin/keelway bin/keelway-cli share/applications/keelway.desktop \
-  share/icons/hicolor/scalable/apps/keelway.svg share/man/man1/keelway-cli.1 \
+  share/icons/hicolor/scalable/apps/keelway.svg share/man/man1/keelway-cli.1.gz \
   share/keelway/demo/raceadmin/racefile.st; do
   [ -f "$work/prefix/$f" ] || { echo "install-test: $f was not installed" >&2; exit 1; }
 done
