@@ -34,17 +34,23 @@ add_custom_target(keelway_gzipped_docs ALL DEPENDS ${gz_outputs})
 # Built with the programs, so that installing after building only them finds the files.
 add_dependencies(keelway-cli keelway_gzipped_docs)
 
-# The newest entry of the package's changelog names the version the programs print.
+# The newest entries of the package's changelog and of the AppStream releases name the version
+# the programs print.
 file(STRINGS resources/debian/changelog changelog_head LIMIT_COUNT 1)
+file(READ resources/desktop/invalid.keelway.keelway.metainfo.xml metainfo)
+string(REGEX MATCH "<release version=\"[^\"]*\"" newest_release "${metainfo}")
 if(NOT changelog_head MATCHES "^keelway \\(([^)]*)\\) "
-   OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
-  message(FATAL_ERROR "The newest entry of resources/debian/changelog must be version "
-    "${PROJECT_VERSION}")
+   OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION
+   OR NOT newest_release STREQUAL "<release version=\"${PROJECT_VERSION}\"")
+  message(FATAL_ERROR "The newest entry of resources/debian/changelog and the newest release of "
+    "the metainfo must be version ${PROJECT_VERSION}")
 endif()
 
 install(FILES ${KEELWAY_GZ_DIR}/keelway-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 if(TARGET keelway)
   install(FILES ${KEELWAY_GZ_DIR}/keelway.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES resources/desktop/invalid.keelway.keelway.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 install(FILES resources/debian/copyright ${KEELWAY_GZ_DIR}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
