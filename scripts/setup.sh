@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   gdal-bin
-  desktop-file-utils dpkg-dev file
+  desktop-file-utils dpkg-dev file lintian appstream
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   clang libclang-rt-dev
 )

@@ -1,16 +1,29 @@
 // keelway: one instance per user; a second start raises the first window and exits.
-// `keelway --data DIR` opens the data folder DIR instead of the one chosen by default.
+// `keelway --data DIR` opens the data folder DIR instead of the one chosen by default;
+// `keelway --version` and `keelway --help` answer and exit.
 #include <QApplication>
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/qt_services.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "session/data_folder.h"
 
+static const char* const kUsage = "Usage: keelway [--data DIR] [--version] [--help]\n";
+
 int main(int argc, char** argv) {
+  // Answered before the window system is opened, so that they work without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("keelway %s\n", KEELWAY_VERSION);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("keelway"));
   QApplication::setApplicationDisplayName(QStringLiteral("keelway"));
@@ -21,8 +34,8 @@ int main(int argc, char** argv) {
     if (args[i] == QStringLiteral("--data") && i + 1 < args.size()) {
       dataFolder = args[++i];
     } else {
-      std::fprintf(stderr, "keelway: unknown option %s\nUsage: keelway [--data DIR]\n",
-                   args[i].toLocal8Bit().constData());
+      std::fprintf(stderr, "keelway: unknown option %s\n%s", args[i].toLocal8Bit().constData(),
+                   kUsage);
       return 64;
     }
   }

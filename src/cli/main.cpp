@@ -135,6 +135,11 @@ int Check(kw::RaceSession& s, bool json) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The version, before anything else starts.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("keelway-cli %s\n", KEELWAY_VERSION);
+    return 0;
+  }
   // Pictures need fonts, and fonts need the GUI application; headless, on the offscreen
   // platform.
   std::unique_ptr<QCoreApplication> app;
