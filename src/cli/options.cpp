@@ -72,7 +72,7 @@ enum : unsigned {
   kKmlSnapshot = 1u << 4,
   kSnapshot = 1u << 5,
   kVideo = 1u << 6,
-  kEveryCommand = (1u << 7) - 1,
+  kEveryCommand = (kVideo << 1) - 1,  // every bit up to the last command
   kPrints = kSummary | kCheck,  // print on stdout: nothing for --out
   kPictures = kSnapshot | kVideo,
 };
