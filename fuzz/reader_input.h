@@ -55,23 +55,12 @@ inline void RaceBeforeTracks(kw::RaceData& r, const QString& root) {
   kw::SetBoatTableCapacity(r);
 }
 
-inline kw::TrackFormat TrackFormatOf(std::string_view reader) {
-  if (reader == "gpx") return kw::TrackFormat::Gpx;
-  if (reader == "nmea") return kw::TrackFormat::Nmea;
-  if (reader == "text_track") return kw::TrackFormat::TextTrack;
-  if (reader == "trb") return kw::TrackFormat::Trb;
-  if (reader == "trl") return kw::TrackFormat::Trl;
-  if (reader == "gdb") return kw::TrackFormat::Gdb;
-  if (reader == "mps") return kw::TrackFormat::Mps;
-  return kw::TrackFormat::None;
-}
-
 // Runs `reader` on `data`. False when a track read into the race row and one read apart (the
 // loader's parallel path) disagree.
 inline bool ReadInput(std::string_view reader, std::string_view data, const Folder& folder) {
   kw::RaceData race;
   RaceBeforeTracks(race, folder.root);
-  if (const kw::TrackFormat format = TrackFormatOf(reader); format != kw::TrackFormat::None) {
+  if (const kw::TrackFormat format = kw::FormatNamed(reader); format != kw::TrackFormat::None) {
     kw::TrackStore store(race, 1);
     kw::ReadTrackData(format, data, "fuzz", store);
     const int n = store.Finish();

@@ -64,101 +64,104 @@ LineEnds EndsOf(const RaceData& race, const EntryRef& r) {
   return {race.LineLatA[l], race.LineLonA[l], race.LineLatB[l], race.LineLonB[l]};
 }
 
-}  // namespace
-
-void DetectMarkPassing(RaceData& race, PassingResults& p) {
-  const int n = race.CourseCount;
-  if (n < 1) return;
-  p.Resize(race.BoatCount, n);
-  std::vector<int> s(static_cast<size_t>(race.BoatCount) + 2, 1);
-  p.FinishLine = EndsOf(race, Resolve(race, race.CourseEntry[n - 1]));
-  p.StartLine = EndsOf(race, Resolve(race, race.CourseEntry[0]));
-
-  for (int e = 1; e <= n; ++e) {
-    const EntryRef ref = Resolve(race, race.CourseEntry[e - 1]);
-    if (ref.number == 0) continue;  // names no mark or line of this race: never passed
-    const LatLon P = PointOf(race, ref, false);
-
-    if (ref.isLine) {
-      const LineEnds ln = EndsOf(race, ref);
-      const double dLat = ln.LatB - ln.LatA, dLon = ln.LonB - ln.LonA;
-      const double L = std::sqrt(dLat * dLat + dLon * dLon);
-      double k = 0, c = 0;
-      if (dLon != 0) {
-        k = dLat / dLon;
-        c = ln.LatA - k * ln.LonA;
-      }
-      auto side = [&](double lat, double lon) {
-        if (k == 0 && c == 0) return dLon == 0 ? lon - ln.LonA : lat - ln.LatA;
-        return k * lon + c - lat;
-      };
-      for (int b = 1; b <= race.BoatCount; ++b) {
-        const int N = race.BoatSampleCount[b];
-        const auto& t = race.TrackTime[b];
-        const auto& la = race.TrackLat[b];
-        const auto& lo = race.TrackLon[b];
-        int from, to;
-        if (e == 1) {
-          s[b] = 1;
-          from = 1;
-          to = RoundInt(N / 2.0) - 1;
-        } else {
-          from = s[b] + 1;
-          to = N - 1;
-        }
-        double q1 = from <= to ? side(la[from], lo[from]) : 0;
-        for (int i = from; i <= to; ++i) {
-          const double q2 = side(la[i + 1], lo[i + 1]);
-          if (q1 * q2 <= 0) {
-            double f = q1 == q2 ? 0 : std::fabs(q1 / (q2 - q1));
-            if (f > 1) f = 0;
-            const double tc = t[i] + (t[i + 1] - t[i]) * f;
-            if (tc >= 0) p.MarkPassTime[b][e] = tc;
-            s[b] = i + 1;
-            const double xLat = la[i] + f * (la[i + 1] - la[i]);
-            const double xLon = lo[i] + f * (lo[i + 1] - lo[i]);
-            const double da = std::hypot(xLat - ln.LatA, xLon - ln.LonA);
-            const double db = std::hypot(xLat - ln.LatB, xLon - ln.LonB);
-            if (da < L && db < L) break;  // on the line: found (or crossed before the gun)
-            p.MarkPassTime[b][e] = NotPassed;
-          }
-          if (e == 1 && t[i] > 0.2 * race.ClockLast) break;
-          q1 = q2;
-        }
-      }
-    }
-
-    // Closest approach: marks, and lines not crossed, except the finish.
-    if (e >= n) continue;
-    for (int b = 1; b <= race.BoatCount; ++b) {
-      if (p.MarkPassTime[b][e] <= 999999) continue;
-      const int N = race.BoatSampleCount[b];
-      const auto& t = race.TrackTime[b];
-      const auto& la = race.TrackLat[b];
-      const auto& lo = race.TrackLon[b];
-      int from, to;
-      if (e == 1) {
-        from = 1;
-        to = RoundInt(N / 2.0);
-      } else {
-        if (p.MarkPassTime[b][e - 1] > 999999) s[b] = 1;
-        from = s[b];
-        to = N - 1;
-      }
-      double best = 0.2;
-      for (int v = std::max(from, 1); v <= to; ++v) {
-        const double d = std::hypot(P.lat - la[v], P.lon - lo[v]);
-        if (d < best) {
-          best = d;
-          p.MarkPassTime[b][e] = RoundHalfEven(t[v]);
-          s[b] = v + 1;
-        }
-        if (best < 0.2 && d > best + 0.1) break;
-      }
+// Which side of an entry line a position lies on: the sign changes where a track crosses the
+// line through the two ends (a line along a meridian compares longitudes, one along a parallel
+// latitudes).
+struct LineSide {
+  explicit LineSide(const LineEnds& ends) : ln(ends) {
+    if (dLon != 0) {
+      k = dLat / dLon;
+      c = ln.LatA - k * ln.LonA;
     }
   }
+  double operator()(double lat, double lon) const {
+    if (k == 0 && c == 0) return dLon == 0 ? lon - ln.LonA : lat - ln.LatA;
+    return k * lon + c - lat;
+  }
+  LineEnds ln;
+  double dLat = ln.LatB - ln.LatA, dLon = ln.LonB - ln.LonA;
+  double k = 0, c = 0;
+};
 
-  // Leaders; ties go to the lower boat number.
+// Course entry e is the line `ln`: when each boat crossed it between its ends. The start (e 1)
+// is searched in the first half of the track until a fifth of the replay has passed, a later
+// line from the sample after the previous passing (s[b]), which moves past a crossing found.
+void FindLineCrossings(const RaceData& race, const LineEnds& ln, int e, std::vector<int>& s,
+                       PassingResults& p) {
+  const LineSide side(ln);
+  const double L = std::sqrt(side.dLat * side.dLat + side.dLon * side.dLon);
+  for (int b = 1; b <= race.BoatCount; ++b) {
+    const int N = race.BoatSampleCount[b];
+    const auto& t = race.TrackTime[b];
+    const auto& la = race.TrackLat[b];
+    const auto& lo = race.TrackLon[b];
+    int from, to;
+    if (e == 1) {
+      s[b] = 1;
+      from = 1;
+      to = RoundInt(N / 2.0) - 1;
+    } else {
+      from = s[b] + 1;
+      to = N - 1;
+    }
+    double q1 = from <= to ? side(la[from], lo[from]) : 0;
+    for (int i = from; i <= to; ++i) {
+      const double q2 = side(la[i + 1], lo[i + 1]);
+      if (q1 * q2 <= 0) {
+        double f = q1 == q2 ? 0 : std::fabs(q1 / (q2 - q1));
+        if (f > 1) f = 0;
+        const double tc = t[i] + (t[i + 1] - t[i]) * f;
+        if (tc >= 0) p.MarkPassTime[b][e] = tc;
+        s[b] = i + 1;
+        const double xLat = la[i] + f * (la[i + 1] - la[i]);
+        const double xLon = lo[i] + f * (lo[i + 1] - lo[i]);
+        const double da = std::hypot(xLat - ln.LatA, xLon - ln.LonA);
+        const double db = std::hypot(xLat - ln.LatB, xLon - ln.LonB);
+        if (da < L && db < L) break;  // on the line: found (or crossed before the gun)
+        p.MarkPassTime[b][e] = NotPassed;
+      }
+      if (e == 1 && t[i] > 0.2 * race.ClockLast) break;
+      q1 = q2;
+    }
+  }
+}
+
+// Course entry e at point P (a mark, or a line's first end) for the boats that have not passed
+// it yet: the sample closest to P within 0.2', searched as the crossings are and given up 0.1'
+// past the closest.
+void FindClosestApproaches(const RaceData& race, const LatLon& P, int e, std::vector<int>& s,
+                           PassingResults& p) {
+  for (int b = 1; b <= race.BoatCount; ++b) {
+    if (p.MarkPassTime[b][e] <= 999999) continue;
+    const int N = race.BoatSampleCount[b];
+    const auto& t = race.TrackTime[b];
+    const auto& la = race.TrackLat[b];
+    const auto& lo = race.TrackLon[b];
+    int from, to;
+    if (e == 1) {
+      from = 1;
+      to = RoundInt(N / 2.0);
+    } else {
+      if (p.MarkPassTime[b][e - 1] > 999999) s[b] = 1;
+      from = s[b];
+      to = N - 1;
+    }
+    double best = 0.2;
+    for (int v = std::max(from, 1); v <= to; ++v) {
+      const double d = std::hypot(P.lat - la[v], P.lon - lo[v]);
+      if (d < best) {
+        best = d;
+        p.MarkPassTime[b][e] = RoundHalfEven(t[v]);
+        s[b] = v + 1;
+      }
+      if (best < 0.2 && d > best + 0.1) break;
+    }
+  }
+}
+
+// The leader at every entry (ties go to the lower boat number) and the finish ranks (equal
+// times share a rank) over the n entries.
+void RankBoats(const RaceData& race, int n, PassingResults& p) {
   for (int e = 1; e <= n; ++e) {
     double lead = NotPassed;
     for (int b = 1; b <= race.BoatCount; ++b) {
@@ -169,14 +172,16 @@ void DetectMarkPassing(RaceData& race, PassingResults& p) {
       }
     }
   }
-  // Finish ranks: equal times share a rank.
   for (int b = 1; b <= race.BoatCount; ++b) {
     int rank = 1;
     for (int c = 1; c <= race.BoatCount; ++c)
       if (p.MarkPassTime[c][n] < p.MarkPassTime[b][n]) ++rank;
     p.FinishRank[b] = rank;
   }
-  // The replay ends a minute after the last finisher.
+}
+
+// The replay ends a minute after the last finisher.
+void EndReplayAfterLastFinisher(RaceData& race, int n, const PassingResults& p) {
   double last = 0;
   for (int b = 1; b <= race.BoatCount; ++b) {
     const double f = p.MarkPassTime[b][n];
@@ -184,6 +189,26 @@ void DetectMarkPassing(RaceData& race, PassingResults& p) {
   }
   if (last > 100) race.ClockLast = last + 60;
   UpdateClockSpan(race);
+}
+
+}  // namespace
+
+void DetectMarkPassing(RaceData& race, PassingResults& p) {
+  const int n = race.CourseCount;
+  if (n < 1) return;
+  p.Resize(race.BoatCount, n);
+  std::vector<int> s(static_cast<size_t>(race.BoatCount) + 2, 1);
+  p.FinishLine = EndsOf(race, Resolve(race, race.CourseEntry[n - 1]));
+  p.StartLine = EndsOf(race, Resolve(race, race.CourseEntry[0]));
+  for (int e = 1; e <= n; ++e) {
+    const EntryRef ref = Resolve(race, race.CourseEntry[e - 1]);
+    if (ref.number == 0) continue;  // names no mark or line of this race: never passed
+    if (ref.isLine) FindLineCrossings(race, EndsOf(race, ref), e, s, p);
+    // Closest approach: marks, and lines not crossed, except the finish.
+    if (e < n) FindClosestApproaches(race, PointOf(race, ref, false), e, s, p);
+  }
+  RankBoats(race, n, p);
+  EndReplayAfterLastFinisher(race, n, p);
 }
 
 void TrimTracksAtFinish(RaceData& race, const PassingResults& p) {

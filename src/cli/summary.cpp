@@ -56,13 +56,9 @@ bool HasPassing(const RaceSession& s) {
   return s.race.CourseCount >= 1 && s.passing.EntryCount >= s.race.CourseCount;
 }
 
-}  // namespace
-
-QJsonObject SummaryJson(const RaceSession& s) {
+// The race's settings as loaded.
+void PutRace(const RaceSession& s, QJsonObject& o) {
   const RaceData& r = s.race;
-  const PassingResults& p = s.passing;
-  const bool passing = HasPassing(s);
-  QJsonObject o;
   o["caption"] = r.RaceCaption;
   o["caption2"] = r.RaceCaption2;
   o["raceFile"] = r.RaceFileName;
@@ -76,7 +72,13 @@ QJsonObject SummaryJson(const RaceSession& s) {
   o["windwardBearing"] = r.WindwardBearing;
   o["cosCentreLat"] = s.view.CosCentreLat;
   o["correctedTimeMode"] = r.CorrectedTimeMode;
+}
 
+// The course entries, the legs and the course length.
+void PutCourse(const RaceSession& s, QJsonObject& o) {
+  const RaceData& r = s.race;
+  const PassingResults& p = s.passing;
+  const bool passing = HasPassing(s);
   QJsonArray course;
   for (int e = 1; e <= r.CourseCount; ++e) {
     course.append(QJsonObject{{"entry", DisplayText(r.CourseEntry[e - 1])},
@@ -92,7 +94,9 @@ QJsonObject SummaryJson(const RaceSession& s) {
   }
   o["legs"] = legs;
   o["courseLength"] = passing ? p.LegLength[r.CourseCount] : 0.0;
+}
 
+QJsonArray DroppedJson(const RaceData& r) {
   QJsonArray dropped;
   for (const DroppedBoat& d : r.DroppedBoats) {
     dropped.append(QJsonObject{{"file", DisplayText(d.file)},
@@ -100,47 +104,51 @@ QJsonObject SummaryJson(const RaceSession& s) {
                                {"reason", ReasonText(d.reason)},
                                {"samples", d.samples}});
   }
-  o["dropped"] = dropped;
+  return dropped;
+}
 
-  QJsonArray boats;
-  for (int b = 1; b <= r.BoatCount; ++b) {
-    const int n = r.BoatSampleCount[b];
-    QJsonObject bo{{"name", DisplayText(r.BoatName[b])},
-                   {"file", DisplayText(r.BoatTrackFile[b])},
-                   {"class", ClassOf(r, b)},
-                   {"factor", r.BoatFactor[b]},
-                   {"offset", r.BoatTimeOffset[b]},
-                   {"samples", n},
-                   {"interval", r.BoatSampleInterval[b]},
-                   {"shown", r.BoatShown[b] == 1},
-                   {"skipped", r.BoatSkippedRecords[b]},
-                   {"colour", ColourText(r.BoatColor[b])},
-                   {"length", static_cast<double>(r.BoatLength[b])}};
-    if (n >= 1) {
-      bo["first"] = Sample(r, b, 1);
-      bo["last"] = Sample(r, b, n);
-    }
-    QJsonArray pass, dist;
-    for (int e = 1; e <= r.CourseCount; ++e) {
-      if (passing && p.Passed(b, e)) {
-        pass.append(p.MarkPassTime[b][e]);
-      } else {
-        pass.append(QJsonValue::Null);
-      }
-      dist.append(passing ? p.LegSailedDistance[b][e] : 0.0);
-    }
-    bo["passing"] = pass;
-    bo["legDistance"] = dist;
-    bo["finishRank"] = passing ? p.FinishRank[b] : 0;
-    bo["upTime"] = passing ? p.UpTime[b] : 0.0;
-    bo["downTime"] = passing ? p.DownTime[b] : 0.0;
-    bo["upDistance"] = passing ? p.UpDistance[b] : 0.0;
-    bo["downDistance"] = passing ? p.DownDistance[b] : 0.0;
-    boats.append(bo);
+// Boat b as loaded, and what the mark passing found for it.
+QJsonObject BoatJson(const RaceSession& s, int b) {
+  const RaceData& r = s.race;
+  const PassingResults& p = s.passing;
+  const bool passing = HasPassing(s);
+  const int n = r.BoatSampleCount[b];
+  QJsonObject bo{{"name", DisplayText(r.BoatName[b])},
+                 {"file", DisplayText(r.BoatTrackFile[b])},
+                 {"class", ClassOf(r, b)},
+                 {"factor", r.BoatFactor[b]},
+                 {"offset", r.BoatTimeOffset[b]},
+                 {"samples", n},
+                 {"interval", r.BoatSampleInterval[b]},
+                 {"shown", r.BoatShown[b] == 1},
+                 {"skipped", r.BoatSkippedRecords[b]},
+                 {"colour", ColourText(r.BoatColor[b])},
+                 {"length", static_cast<double>(r.BoatLength[b])}};
+  if (n >= 1) {
+    bo["first"] = Sample(r, b, 1);
+    bo["last"] = Sample(r, b, n);
   }
-  o["boats"] = boats;
+  QJsonArray pass, dist;
+  for (int e = 1; e <= r.CourseCount; ++e) {
+    if (passing && p.Passed(b, e)) {
+      pass.append(p.MarkPassTime[b][e]);
+    } else {
+      pass.append(QJsonValue::Null);
+    }
+    dist.append(passing ? p.LegSailedDistance[b][e] : 0.0);
+  }
+  bo["passing"] = pass;
+  bo["legDistance"] = dist;
+  bo["finishRank"] = passing ? p.FinishRank[b] : 0;
+  bo["upTime"] = passing ? p.UpTime[b] : 0.0;
+  bo["downTime"] = passing ? p.DownTime[b] : 0.0;
+  bo["upDistance"] = passing ? p.UpDistance[b] : 0.0;
+  bo["downDistance"] = passing ? p.DownDistance[b] : 0.0;
+  return bo;
+}
 
-  // The finish displays' order: elapsed or corrected seconds, as the race was loaded.
+// The finish displays' order: elapsed or corrected seconds, as the race was loaded.
+QJsonObject RankingsJson(const RaceData& r, const PassingResults& p) {
   QJsonArray list;
   for (const StandingRow& row : Standings(r, p)) {
     list.append(QJsonObject{{"rank", row.rank},
@@ -155,20 +163,18 @@ QJsonObject SummaryJson(const RaceSession& s) {
     for (int b : byClass[c]) files.append(DisplayText(r.BoatTrackFile[b]));
     classes.append(QJsonObject{{"class", DisplayText(r.ClassName[c])}, {"boats", files}});
   }
-  o["rankings"] = QJsonObject{{"list", list}, {"classes", classes}};
-  return o;
+  return QJsonObject{{"list", list}, {"classes", classes}};
 }
 
-QString SummaryText(const RaceSession& s) {
-  const RaceData& r = s.race;
-  const PassingResults& p = s.passing;
-  const bool passing = HasPassing(s);
-  QString out;
-  QTextStream ts(&out);
-  auto num = [](double v, int decimals) { return QString::number(v, 'f', decimals); };
-  auto time = [&](double t) {
-    return t >= 999999 ? QStringLiteral("-") : QString::number(t, 'f', 1);
-  };
+QString Num(double v, int decimals) {
+  return QString::number(v, 'f', decimals);
+}
+
+QString PassingTime(double t) {
+  return t >= 999999 ? QStringLiteral("-") : QString::number(t, 'f', 1);
+}
+
+void RaceText(const RaceData& r, QTextStream& ts) {
   ts << r.RaceCaption << '\n';
   if (!r.RaceCaption2.isEmpty()) ts << r.RaceCaption2 << '\n';
   ts << "Race file   " << r.RaceFileName << '\n';
@@ -177,7 +183,9 @@ QString SummaryText(const RaceSession& s) {
   ts << "Clock       " << r.ClockFirst << " .. " << r.ClockLast << " s\n";
   ts << "Wind        " << r.WindDirection << " deg, variation " << r.MagneticVariation
      << ", windward " << r.WindwardBearing << " deg true\n\n";
+}
 
+void BoatsText(const RaceData& r, QTextStream& ts) {
   ts << "Boats (" << r.BoatCount << ")\n";
   for (int b = 1; b <= r.BoatCount; ++b) {
     ts << QStringLiteral("%1 %2  %3  class %4  factor %5  offset %6 s  %7 samples @ %8 s  %9  %10")
@@ -185,7 +193,7 @@ QString SummaryText(const RaceSession& s) {
               .arg(DisplayText(r.BoatName[b]), -16)
               .arg(DisplayText(r.BoatTrackFile[b]), -14)
               .arg(ClassOf(r, b).isEmpty() ? QStringLiteral("-") : ClassOf(r, b), -10)
-              .arg(num(r.BoatFactor[b], 3))
+              .arg(Num(r.BoatFactor[b], 3))
               .arg(r.BoatTimeOffset[b])
               .arg(r.BoatSampleCount[b])
               .arg(r.BoatSampleInterval[b])
@@ -200,58 +208,92 @@ QString SummaryText(const RaceSession& s) {
       ts << "    " << DisplayText(d.name) << "  " << DisplayText(d.file) << "  "
          << ReasonText(d.reason) << '\n';
   }
+}
+
+void CourseText(const RaceSession& s, QTextStream& ts) {
+  const RaceData& r = s.race;
+  const PassingResults& p = s.passing;
+  const bool passing = HasPassing(s);
   ts << "\nCourse\n";
   for (int e = 1; e <= r.CourseCount; ++e) {
     ts << QStringLiteral("%1 %2  %3 %4")
               .arg(e, 3)
               .arg(DisplayText(r.CourseEntry[e - 1]), -5)
-              .arg(num(passing ? p.EntryLat[e] : 0, 4))
-              .arg(num(passing ? p.EntryLon[e] : 0, 4));
+              .arg(Num(passing ? p.EntryLat[e] : 0, 4))
+              .arg(Num(passing ? p.EntryLon[e] : 0, 4));
     if (passing && e < r.CourseCount) {
       ts << QStringLiteral("   leg %1: %2 deg  %3 m  %4")
                 .arg(e)
-                .arg(num(p.LegBearing[e], 1))
-                .arg(num(p.LegLength[e], 0))
+                .arg(Num(p.LegBearing[e], 1))
+                .arg(Num(p.LegLength[e], 0))
                 .arg(KindText(p.LegKind[e]));
     }
     ts << '\n';
   }
-  if (passing) {
-    ts << "\nPassing times (s from the gun), rank, sailed distance per leg (m)\n";
-    for (int b = 1; b <= r.BoatCount; ++b) {
-      QStringList times, dists;
-      for (int e = 1; e <= r.CourseCount; ++e) {
-        times << time(p.MarkPassTime[b][e]);
-        dists << num(p.LegSailedDistance[b][e], 0);
-      }
-      ts << QStringLiteral("%1 %2  %3  rank %4\n      dist %5  up %6 s %7 nm  down %8 s %9 nm\n")
-                .arg(b, 3)
-                .arg(DisplayText(r.BoatName[b]), -16)
-                .arg(times.join(QStringLiteral("  ")))
-                .arg(p.FinishRank[b])
-                .arg(dists.join(QStringLiteral("  ")))
-                .arg(num(p.UpTime[b], 0))
-                .arg(num(p.UpDistance[b], 3))
-                .arg(num(p.DownTime[b], 0))
-                .arg(num(p.DownDistance[b], 3));
+}
+
+void PassingText(const RaceData& r, const PassingResults& p, QTextStream& ts) {
+  ts << "\nPassing times (s from the gun), rank, sailed distance per leg (m)\n";
+  for (int b = 1; b <= r.BoatCount; ++b) {
+    QStringList times, dists;
+    for (int e = 1; e <= r.CourseCount; ++e) {
+      times << PassingTime(p.MarkPassTime[b][e]);
+      dists << Num(p.LegSailedDistance[b][e], 0);
     }
+    ts << QStringLiteral("%1 %2  %3  rank %4\n      dist %5  up %6 s %7 nm  down %8 s %9 nm\n")
+              .arg(b, 3)
+              .arg(DisplayText(r.BoatName[b]), -16)
+              .arg(times.join(QStringLiteral("  ")))
+              .arg(p.FinishRank[b])
+              .arg(dists.join(QStringLiteral("  ")))
+              .arg(Num(p.UpTime[b], 0))
+              .arg(Num(p.UpDistance[b], 3))
+              .arg(Num(p.DownTime[b], 0))
+              .arg(Num(p.DownDistance[b], 3));
   }
+}
+
+void RankingText(const RaceData& r, const PassingResults& p, QTextStream& ts) {
   const std::vector<StandingRow> rows = Standings(r, p);
-  if (!rows.empty()) {
-    ts << "\nRanking" << (r.CorrectedTimeMode > 0 ? " (corrected time)" : "") << '\n';
-    for (const StandingRow& row : rows)
-      ts << QStringLiteral("%1  %2  (+%3sec)\n")
-                .arg(row.rank, 3)
-                .arg(DisplayText(r.BoatName[row.boat]), -16)
-                .arg(row.gap);
-    const auto byClass = ClassStandings(r, p);
-    for (size_t c = 1; c < byClass.size(); ++c) {
-      QStringList names;
-      for (int b : byClass[c]) names << DisplayText(r.BoatName[b]);
-      ts << "    " << DisplayText(r.ClassName[c]) << " class: " << names.join(QStringLiteral(", "))
-         << '\n';
-    }
+  if (rows.empty()) return;
+  ts << "\nRanking" << (r.CorrectedTimeMode > 0 ? " (corrected time)" : "") << '\n';
+  for (const StandingRow& row : rows)
+    ts << QStringLiteral("%1  %2  (+%3sec)\n")
+              .arg(row.rank, 3)
+              .arg(DisplayText(r.BoatName[row.boat]), -16)
+              .arg(row.gap);
+  const auto byClass = ClassStandings(r, p);
+  for (size_t c = 1; c < byClass.size(); ++c) {
+    QStringList names;
+    for (int b : byClass[c]) names << DisplayText(r.BoatName[b]);
+    ts << "    " << DisplayText(r.ClassName[c]) << " class: " << names.join(QStringLiteral(", "))
+       << '\n';
   }
+}
+
+}  // namespace
+
+QJsonObject SummaryJson(const RaceSession& s) {
+  const RaceData& r = s.race;
+  QJsonObject o;
+  PutRace(s, o);
+  PutCourse(s, o);
+  o["dropped"] = DroppedJson(r);
+  QJsonArray boats;
+  for (int b = 1; b <= r.BoatCount; ++b) boats.append(BoatJson(s, b));
+  o["boats"] = boats;
+  o["rankings"] = RankingsJson(r, s.passing);
+  return o;
+}
+
+QString SummaryText(const RaceSession& s) {
+  QString out;
+  QTextStream ts(&out);
+  RaceText(s.race, ts);
+  BoatsText(s.race, ts);
+  CourseText(s, ts);
+  if (HasPassing(s)) PassingText(s.race, s.passing, ts);
+  RankingText(s.race, s.passing, ts);
   return out;
 }
 

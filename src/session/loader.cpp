@@ -196,10 +196,11 @@ LoadOutcome LoadTracks(RaceSession& s, LoadHooks& hooks) {
   return out;
 }
 
-// Steps owned by later parts of the program. Each keeps its place in the sequence.
-LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
+namespace {
+
+// What a load starts from, whatever the previous race left.
+void StartLoad(RaceSession& s, LoadHooks& hooks) {
   RaceData& r = s.race;
-  LoadOutcome out;
   s.play.RepeatActive = 0;
   if (r.EditMode == 1) r.NorthUp = 0;
   hooks.PrepareCover();
@@ -210,14 +211,19 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   s.play.PlayDirection = 1;
   s.play.FrameCount = 30;
   hooks.Beep();
+}
 
+// The race file, then the wind file, and the track tables emptied for the boats. False when the
+// load stops here, with `out` saying why.
+bool ReadRaceAndWind(RaceSession& s, LoadHooks& hooks, LoadOutcome& out) {
+  RaceData& r = s.race;
   RaceFileResult rf = ReadRaceFile(r, r.RaceFilePath, s.play.ModeChosenByUser != 0);
   if (!rf.notes.Empty()) out.notice = rf.notes.Text();
   if (!rf.ok) {
     hooks.RaceFileRead();
     out.status = LoadOutcome::ConversionError;
     out.error = rf.error;
-    return out;
+    return false;
   }
   s.view.TraceZoomOut = 1.0;
   hooks.RaceFileRead();
@@ -228,7 +234,7 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   r.RaceFileName = QFileInfo(r.RaceFilePath).fileName().left(50);
   if (r.BoatCount < 1) {
     out.status = LoadOutcome::NoBoats;
-    return out;
+    return false;
   }
   // A wind file name that names no file is forgotten here, so that nothing later takes the race
   // for one with wind data.
@@ -241,14 +247,15 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
     // are gone, so nothing pairs them with this race's boats).
     out.status = LoadOutcome::ConversionError;
     out.error = wind.error;
-    return out;
+    return false;
   }
+  return true;
+}
 
-  LoadOutcome tracks = LoadTracks(s, hooks);
-  if (tracks.status != LoadOutcome::Loaded) {
-    tracks.notice = out.notice;
-    return tracks;
-  }
+// The loaded tracks measured: mark passing, colours, the extent, the coastline, speeds and
+// courses. False when the coastline does not read, with `out` saying why.
+bool MeasureRace(RaceSession& s, LoadHooks& hooks, LoadOutcome& out) {
+  RaceData& r = s.race;
   s.passing.Resize(r.BoatCount, r.CourseCount);
   s.frame.Resize(r.BoatCount);
   DetectMarkPassing(r, s.passing);
@@ -260,10 +267,16 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   if (auto coastError = LoadCoastline(r, s.view)) {
     out.status = LoadOutcome::ConversionError;
     out.error = *coastError;
-    return out;
+    return false;
   }
   DeriveSpeedAndCourse(r, s.view.CosCentreLat);
   hooks.Beep();
+  return true;
+}
+
+// The replay set up at the start of the clock range, the legs built.
+void ReadyToPlay(RaceSession& s, LoadHooks& hooks) {
+  RaceData& r = s.race;
   hooks.PlaybackReady();
   SetBoatShape(r);
   s.play.RaceClock = r.ClockFirst;
@@ -278,6 +291,22 @@ LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
   s.play.FirstLoadDone = 1;
   if (r.EditMode == 0) s.view.TraceMode = 1;
   hooks.Started();
+}
+
+}  // namespace
+
+// Steps owned by later parts of the program. Each keeps its place in the sequence.
+LoadOutcome LoadRace(RaceSession& s, LoadHooks& hooks) {
+  LoadOutcome out;
+  StartLoad(s, hooks);
+  if (!ReadRaceAndWind(s, hooks, out)) return out;
+  LoadOutcome tracks = LoadTracks(s, hooks);
+  if (tracks.status != LoadOutcome::Loaded) {
+    tracks.notice = out.notice;
+    return tracks;
+  }
+  if (!MeasureRace(s, hooks, out)) return out;
+  ReadyToPlay(s, hooks);
   return out;
 }
 

@@ -291,24 +291,13 @@ QImage ClassFlag() {
 
 // ---- Logo -----------------------------------------------------------------------------------
 
-// A round badge with a sloop over the sea, its keel showing under the water, and the word
-// "keelway" beneath. The corners are transparent so the panel shows through.
-QImage Logo() {
-  QImage img = Blank({78, 78}, QImage::Format_ARGB32_Premultiplied, Qt::transparent);
-  QPainter p(&img);
-  p.setRenderHint(QPainter::Antialiasing);
-  const QColor navy(0x12, 0x3c, 0x7c);
-  const QPointF c(39, 32);
-  const double r = 30;
-  QPainterPath disc;
-  disc.addEllipse(c, r, r);
-
-  p.save();
-  p.setClipPath(disc);
+// The badge's inside (the painter clipped to the disc at c, radius r): sky, the sea with a
+// swell, the keel seen through the water and light swells on it.
+void DrawLogoSea(QPainter& p, const QRect& all, const QPointF& c, double r) {
   QLinearGradient sky(0, c.y() - r, 0, c.y() + 8);
   sky.setColorAt(0, QColor(0xf6, 0xfb, 0xff));
   sky.setColorAt(1, QColor(0xb9, 0xd9, 0xf3));
-  p.fillRect(img.rect(), sky);
+  p.fillRect(all, sky);
 
   const double water = 43;
   QLinearGradient deep(0, water, 0, c.y() + r);
@@ -339,9 +328,11 @@ QImage Logo() {
   p.drawLine(QPointF(52, 50), QPointF(63, 50));
   p.drawLine(QPointF(24, 59), QPointF(31, 59));
   p.drawLine(QPointF(49, 60), QPointF(57, 60));
-  p.restore();
+}
 
-  // Sails: mainsail aft of the mast, jib forward; the boat sails to the left.
+// The sloop over the water line, sailing to the left: mainsail aft of the mast, jib forward,
+// the mast and the hull.
+void DrawLogoBoat(QPainter& p, const QColor& navy) {
   const double mastX = 40, top = 8, boom = 39;
   QPainterPath main;
   main.moveTo(mastX + 1, top + 1);
@@ -371,6 +362,25 @@ QImage Logo() {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0xc8, 0x2a, 0x2a));
   p.drawPath(hull);
+}
+
+// A round badge with a sloop over the sea, its keel showing under the water, and the word
+// "keelway" beneath. The corners are transparent so the panel shows through.
+QImage Logo() {
+  QImage img = Blank({78, 78}, QImage::Format_ARGB32_Premultiplied, Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QColor navy(0x12, 0x3c, 0x7c);
+  const QPointF c(39, 32);
+  const double r = 30;
+  QPainterPath disc;
+  disc.addEllipse(c, r, r);
+
+  p.save();
+  p.setClipPath(disc);
+  DrawLogoSea(p, img.rect(), c, r);
+  p.restore();
+  DrawLogoBoat(p, navy);
 
   // Rim.
   p.setBrush(Qt::NoBrush);

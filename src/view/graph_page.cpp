@@ -109,6 +109,71 @@ int CentredX(int x, const QString& text) {
   return x - 3 * static_cast<int>(text.size());
 }
 
+// The left plot's labels: every 10 degrees a grid line, every 30 a darker one with its label.
+void DrawDirectionAxis(QPainter& p, const RaceData& race, const GraphGeometry& g,
+                       const QColor& seaColour) {
+  const int bottom = g.y0 + g.H;
+  PlainText(p, 60, g.y0 - 14, QStringLiteral("Boat course and Wind Direction (Deg in Mag)"),
+            Qt::white);
+  for (int d = 0; d < 360; d += 10) {
+    const int x = g.DirectionX(d - race.WindwardBearing + 90.0);
+    const bool thirty = d % 30 == 0;
+    p.setPen(thirty ? kThirtyDegrees : kGrid);
+    p.drawLine(x, g.y0, x, bottom);
+    if (thirty) {
+      const QString label = QString::number(d);
+      TextOut(p, CentredX(x, label), bottom + 5, label, Qt::white, seaColour);
+    }
+  }
+}
+
+// The right plot's labels: a grid line every knot of boat speed, and the wind speed's scale
+// (twice the boat's) under it when the race has wind speeds.
+void DrawSpeedAxis(QPainter& p, const RaceData& race, const GraphGeometry& g,
+                   const QColor& seaColour) {
+  const int bottom = g.y0 + g.H;
+  PlainText(p, g.x1 + 60, g.y0 - 14, QStringLiteral("Boat Speed (KTS)"), Qt::white);
+  TextOut(p, g.x1, bottom + 5, QStringLiteral("BSP"), Qt::white, seaColour);
+  const bool windSpeed = race.WindSpeedMax > 0;
+  if (windSpeed) TextOut(p, g.x1, bottom + 19, QStringLiteral("TWS"), Qt::blue, seaColour);
+  for (int k = 1; k <= g.speedTicks; ++k) {
+    const int x = g.SpeedX(k);
+    p.setPen(QPen(kGrid, 1));
+    p.drawLine(x, g.y0, x, bottom);
+    const QString label = QString::number(k);
+    TextOut(p, CentredX(x, label), bottom + 5, label, Qt::white, seaColour);
+    if (windSpeed) {
+      const QString wind = QString::number(2 * k);
+      TextOut(p, CentredX(x, wind), bottom + 19, wind, Qt::blue, seaColour);
+    }
+  }
+}
+
+// The traces go into the picture's memory with no painter working on it meanwhile: the courses
+// on this thread, the speeds on a second one. Each keeps to its own plot's columns (course
+// directions never leave the left plot, speeds never come left of the right one), so the two
+// never write the same pixel.
+void PlotTraces(QImage& bitmap, const RaceData& race, const GraphGeometry& g) {
+  // Taken once here: asking the image for its pixels from two threads would race.
+  uchar* const pixels = bitmap.bits();
+  const int boats = std::min<int>(race.BoatCount, static_cast<int>(race.BoatShown.size()) - 1);
+  std::thread speedWorker([&] {
+    StrokePlotter plot(pixels, bitmap, g.x1, bitmap.width() - 1);
+    for (int b = boats; b >= 1; --b)
+      if (ShownBoat(race, b))
+        plot.Polyline(SpeedTrace(race, g, b), ToQColor(race.BoatColor[b]).rgb());
+  });
+  {
+    StrokePlotter plot(pixels, bitmap, 0, g.x1 - 1);
+    for (int b = boats; b >= 1; --b) {
+      if (!ShownBoat(race, b)) continue;
+      for (const auto& run : CourseTrace(race, g, b))
+        plot.Polyline(run, ToQColor(race.BoatColor[b]).rgb());
+    }
+  }
+  speedWorker.join();
+}
+
 }  // namespace
 
 QString CorrectedTimeNote() {
@@ -140,59 +205,11 @@ GraphGeometry DrawGraphs(QImage& bitmap, const RaceData& race, int clientHeight,
     p.drawLine(g.x1, l.y, g.x1 + g.W2, l.y);
     TextOut(p, 10, l.y - 4, l.label, Qt::white, seaColour);
   }
+  DrawDirectionAxis(p, race, g, seaColour);
+  DrawSpeedAxis(p, race, g, seaColour);
 
-  PlainText(p, 60, g.y0 - 14, QStringLiteral("Boat course and Wind Direction (Deg in Mag)"),
-            Qt::white);
-  for (int d = 0; d < 360; d += 10) {
-    const int x = g.DirectionX(d - race.WindwardBearing + 90.0);
-    const bool thirty = d % 30 == 0;
-    p.setPen(thirty ? kThirtyDegrees : kGrid);
-    p.drawLine(x, g.y0, x, bottom);
-    if (thirty) {
-      const QString label = QString::number(d);
-      TextOut(p, CentredX(x, label), bottom + 5, label, Qt::white, seaColour);
-    }
-  }
-
-  PlainText(p, g.x1 + 60, g.y0 - 14, QStringLiteral("Boat Speed (KTS)"), Qt::white);
-  TextOut(p, g.x1, bottom + 5, QStringLiteral("BSP"), Qt::white, seaColour);
-  const bool windSpeed = race.WindSpeedMax > 0;
-  if (windSpeed) TextOut(p, g.x1, bottom + 19, QStringLiteral("TWS"), Qt::blue, seaColour);
-  for (int k = 1; k <= g.speedTicks; ++k) {
-    const int x = g.SpeedX(k);
-    p.setPen(QPen(kGrid, 1));
-    p.drawLine(x, g.y0, x, bottom);
-    const QString label = QString::number(k);
-    TextOut(p, CentredX(x, label), bottom + 5, label, Qt::white, seaColour);
-    if (windSpeed) {
-      const QString wind = QString::number(2 * k);
-      TextOut(p, CentredX(x, wind), bottom + 19, wind, Qt::blue, seaColour);
-    }
-  }
-
-  // The traces go into the picture's memory with no painter working on it meanwhile: the
-  // courses on this thread, the speeds on a second one. Each keeps to its own plot's columns
-  // (course directions never leave the left plot, speeds never come left of the right one),
-  // so the two never write the same pixel.
   p.end();
-  // Taken once here: asking the image for its pixels from two threads would race.
-  uchar* const pixels = bitmap.bits();
-  const int boats = std::min<int>(race.BoatCount, static_cast<int>(race.BoatShown.size()) - 1);
-  std::thread speedWorker([&] {
-    StrokePlotter plot(pixels, bitmap, g.x1, bitmap.width() - 1);
-    for (int b = boats; b >= 1; --b)
-      if (ShownBoat(race, b))
-        plot.Polyline(SpeedTrace(race, g, b), ToQColor(race.BoatColor[b]).rgb());
-  });
-  {
-    StrokePlotter plot(pixels, bitmap, 0, g.x1 - 1);
-    for (int b = boats; b >= 1; --b) {
-      if (!ShownBoat(race, b)) continue;
-      for (const auto& run : CourseTrace(race, g, b))
-        plot.Polyline(run, ToQColor(race.BoatColor[b]).rgb());
-    }
-  }
-  speedWorker.join();
+  PlotTraces(bitmap, race, g);
   p.begin(&bitmap);
   p.setPen(QPen(Qt::red, 3));
   Polyline(p, WindDirectionTrace(race, g));

@@ -10,53 +10,92 @@
 
 namespace kw {
 
+namespace {
+
+// Content sniffers: whether a file whose extension no reader takes shows itself as a format.
+// Looking at the head (the first megabyte) is enough: the formats that sniff show themselves
+// early.
+bool LooksLikeGpx(std::string_view head) {
+  for (size_t p = head.find('<'); p != std::string_view::npos; p = head.find('<', p + 1)) {
+    if (p + 4 <= head.size() && (head[p + 1] | 0x20) == 'g' && (head[p + 2] | 0x20) == 'p' &&
+        (head[p + 3] | 0x20) == 'x')
+      return true;
+  }
+  return false;
+}
+
+bool LooksLikeNmea(std::string_view head) {
+  for (size_t p = head.find('$'); p != std::string_view::npos; p = head.find('$', p + 1)) {
+    if (p + 6 <= head.size() && head[p + 3] == 'R' && head[p + 4] == 'M' && head[p + 5] == 'C')
+      return true;
+  }
+  return false;
+}
+
+using TrackReaderFunction = TrackReadResult (*)(std::string_view data, const QString& fileName,
+                                                TrackStore& store);
+
+// The track readers: one row per format, the only place that ties a format to its file names,
+// its content and its reader.
+//   name        the format's name for the fuzz harness and tests/fuzz_regressions/<name>/
+//   extensions  the last three characters of a file name, lower-case ("" fills the row)
+//   sniff       how a file with an extension no row takes shows itself as this format; rows
+//               are asked in table order (GPX before NMEA); null: never by content
+//   read        the reader (readers.h)
+struct TrackReaderRow {
+  TrackFormat format;
+  std::string_view name;
+  std::string_view extensions[2];
+  bool (*sniff)(std::string_view head);
+  TrackReaderFunction read;
+};
+
+constexpr TrackReaderRow kTrackReaders[] = {
+    {TrackFormat::Gpx, "gpx", {"gpx", ""}, LooksLikeGpx, ReadGpx},
+    {TrackFormat::Trb, "trb", {"trb", ""}, nullptr, ReadTrb},
+    {TrackFormat::Gdb, "gdb", {"gdb", ""}, nullptr, ReadGdb},
+    {TrackFormat::Mps, "mps", {"mps", ""}, nullptr, ReadMps},
+    {TrackFormat::Trl, "trl", {"trl", ""}, nullptr, ReadTrl},
+    {TrackFormat::TextTrack, "text_track", {"dtr", "trk"}, nullptr, ReadTextTrack},
+    {TrackFormat::Nmea, "nmea", {"log", ""}, LooksLikeNmea, ReadNmea},
+};
+
+const TrackReaderRow* RowOf(TrackFormat format) {
+  for (const TrackReaderRow& row : kTrackReaders)
+    if (row.format == format) return &row;
+  return nullptr;
+}
+
+}  // namespace
+
 TrackFormat FormatOfName(const QString& fileName) {
   const QString ext = fileName.right(3).toLower();
-  if (ext == QLatin1String("gpx")) return TrackFormat::Gpx;
-  if (ext == QLatin1String("trb")) return TrackFormat::Trb;
-  if (ext == QLatin1String("gdb")) return TrackFormat::Gdb;
-  if (ext == QLatin1String("mps")) return TrackFormat::Mps;
-  if (ext == QLatin1String("trl")) return TrackFormat::Trl;
-  if (ext == QLatin1String("dtr") || ext == QLatin1String("trk")) return TrackFormat::TextTrack;
-  if (ext == QLatin1String("log")) return TrackFormat::Nmea;
+  for (const TrackReaderRow& row : kTrackReaders) {
+    for (std::string_view e : row.extensions) {
+      if (!e.empty() && ext == QLatin1String(e.data(), static_cast<qsizetype>(e.size())))
+        return row.format;
+    }
+  }
   return TrackFormat::None;
 }
 
 TrackFormat FormatOfContent(std::string_view data) {
-  // Looking at the head is enough: both formats show themselves early.
-  std::string_view head = data.substr(0, 1 << 20);
-  for (size_t p = head.find('<'); p != std::string_view::npos; p = head.find('<', p + 1)) {
-    if (p + 4 <= head.size() && (head[p + 1] | 0x20) == 'g' && (head[p + 2] | 0x20) == 'p' &&
-        (head[p + 3] | 0x20) == 'x')
-      return TrackFormat::Gpx;
-  }
-  for (size_t p = head.find('$'); p != std::string_view::npos; p = head.find('$', p + 1)) {
-    if (p + 6 <= head.size() && head[p + 3] == 'R' && head[p + 4] == 'M' && head[p + 5] == 'C')
-      return TrackFormat::Nmea;
-  }
+  const std::string_view head = data.substr(0, 1 << 20);
+  for (const TrackReaderRow& row : kTrackReaders)
+    if (row.sniff && row.sniff(head)) return row.format;
+  return TrackFormat::None;
+}
+
+TrackFormat FormatNamed(std::string_view name) {
+  for (const TrackReaderRow& row : kTrackReaders)
+    if (row.name == name) return row.format;
   return TrackFormat::None;
 }
 
 TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const QString& fileName,
                               TrackStore& store) {
-  switch (format) {
-    case TrackFormat::Gpx:
-      return ReadGpx(data, fileName, store);
-    case TrackFormat::TextTrack:
-      return ReadTextTrack(data, fileName, store);
-    case TrackFormat::Nmea:
-      return ReadNmea(data, fileName, store);
-    case TrackFormat::Trb:
-      return ReadTrb(data, fileName, store);
-    case TrackFormat::Trl:
-      return ReadTrl(data, fileName, store);
-    case TrackFormat::Gdb:
-      return ReadGdb(data, fileName, store);
-    case TrackFormat::Mps:
-      return ReadMps(data, fileName, store);
-    default:
-      return {};
-  }
+  const TrackReaderRow* row = RowOf(format);
+  return row ? row->read(data, fileName, store) : TrackReadResult{};
 }
 
 namespace {

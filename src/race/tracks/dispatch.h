@@ -1,5 +1,7 @@
 // Chooses a track reader by the file's extension (or, for an extension that reads nothing, by
-// the content) and applies the rules every format shares.
+// the content) and applies the rules every format shares. The formats, their extensions, their
+// content sniffers and their readers are one table, kTrackReaders in dispatch.cpp: a new format
+// is a value of TrackFormat and a row there.
 #pragma once
 
 #include <QString>
@@ -20,8 +22,11 @@ enum class TrackFormat { None, Gpx, TextTrack, Nmea, Trb, Gdb, Mps, Trl };
 
 // By the last three characters of the name, lower-cased.
 TrackFormat FormatOfName(const QString& fileName);
-// For files whose extension reads nothing: "<gpx" makes GPX, a "$??RMC" sentence NMEA.
+// For files whose extension reads nothing: "<gpx" makes GPX, else a "$??RMC" sentence NMEA.
 TrackFormat FormatOfContent(std::string_view data);
+// By the format's name in the table ("gpx", "nmea", "text_track" ...), as the fuzz harnesses
+// and tests/fuzz_regressions/ name the readers; None for any other name.
+TrackFormat FormatNamed(std::string_view name);
 
 TrackReadResult ReadTrackData(TrackFormat format, std::string_view data, const QString& fileName,
                               TrackStore& store);

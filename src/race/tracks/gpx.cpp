@@ -6,6 +6,7 @@
 // skipped). Times are taken as UTC: fractions and zone suffixes
 // are not read.
 #include <cstring>
+#include <string>
 
 #include "race/datetime.h"
 #include "race/fields.h"
@@ -101,6 +102,45 @@ size_t PointEnd(std::string_view d, size_t p) {
   }
 }
 
+// Past a comment or a CDATA section that starts at p (its '<'): true with p after it (or at the
+// end when it is not closed), false when p starts neither.
+inline bool SkipUnparsed(std::string_view d, size_t& p) {
+  size_t e;
+  if (At(d, p + 1, "!--")) {
+    e = d.find("-->", p + 4);
+  } else if (At(d, p + 1, "![cdata[")) {
+    e = d.find("]]>", p + 9);
+  } else {
+    return false;
+  }
+  p = e == std::string_view::npos ? d.size() : e + 3;
+  return true;
+}
+
+// A time text other than the common one (`rest` runs from after "<time>"): the date before the
+// first 't', then the eight characters hh:mm:ss after it. Empty when it converts into `when`,
+// else the failure's message.
+std::string UncommonTime(std::string_view rest, double& when) {
+  rest = rest.substr(0, rest.find('<'));  // the element's text only
+  const size_t t = FindEither(rest, 't', 'T');
+  std::string_view date = t == std::string_view::npos ? rest : rest.substr(0, t);
+  const std::string_view clock =
+      t == std::string_view::npos ? std::string_view() : rest.substr(t + 1, 8);
+  date = Trim(date);
+  char buf[48];
+  if (date.size() + clock.size() + 1 > sizeof buf)
+    return "date-time '" + std::string(date.substr(0, 40)) + "' does not convert";
+  std::memcpy(buf, date.data(), date.size());
+  buf[date.size()] = ' ';
+  // A date alone leaves no clock, whose data() is null: memcpy must not see it.
+  if (!clock.empty()) std::memcpy(buf + date.size() + 1, clock.data(), clock.size());
+  const std::string_view text = Trim(std::string_view(buf, date.size() + 1 + clock.size()));
+  const auto parsed = ParseDateTime(text);
+  if (!parsed) return "date-time '" + std::string(text) + "' does not convert";
+  when = *parsed;
+  return {};
+}
+
 }  // namespace
 
 long long LineOfOffset(std::string_view data, size_t offset) {
@@ -127,16 +167,7 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
     const char* lt = static_cast<const char*>(std::memchr(d.data() + p, '<', d.size() - p));
     if (!lt) break;
     p = static_cast<size_t>(lt - d.data());
-    if (At(d, p + 1, "!--")) {
-      size_t e = d.find("-->", p + 4);
-      p = e == std::string_view::npos ? d.size() : e + 3;
-      continue;
-    }
-    if (At(d, p + 1, "![cdata[")) {
-      size_t e = d.find("]]>", p + 9);
-      p = e == std::string_view::npos ? d.size() : e + 3;
-      continue;
-    }
+    if (SkipUnparsed(d, p)) continue;
     if (At(d, p + 1, "/gpx>")) break;
     if (!At(d, p + 1, "trkpt")) {
       ++p;
@@ -171,30 +202,13 @@ TrackReadResult ReadGpx(std::string_view d, const QString& fileName, TrackStore&
       return fail(at, "latitude '" + std::string(latText) + "' does not convert");
     if (!QuotedAt(pt, lo, 3, lonText) || !ParseReal(lonText, lon))
       return fail(at, "longitude '" + std::string(lonText) + "' does not convert");
-    std::string_view rest = pt.substr(tm + 6);
-    double common;
-    if (CommonTime(rest, common)) {
-      store.AddAt(common, lat * 60.0, lon * 60.0);
-      continue;
+    const std::string_view rest = pt.substr(tm + 6);
+    double when = 0;
+    if (!CommonTime(rest, when)) {
+      const std::string why = UncommonTime(rest, when);
+      if (!why.empty()) return fail(at, why);
     }
-    // Date before the first 't', then the eight characters hh:mm:ss after it.
-    rest = rest.substr(0, rest.find('<'));  // the element's text only
-    size_t t = FindEither(rest, 't', 'T');
-    std::string_view date = t == std::string_view::npos ? rest : rest.substr(0, t);
-    std::string_view clock =
-        t == std::string_view::npos ? std::string_view() : rest.substr(t + 1, 8);
-    date = Trim(date);
-    char buf[48];
-    if (date.size() + clock.size() + 1 > sizeof buf)
-      return fail(at, "date-time '" + std::string(date.substr(0, 40)) + "' does not convert");
-    std::memcpy(buf, date.data(), date.size());
-    buf[date.size()] = ' ';
-    // A date alone leaves no clock, whose data() is null: memcpy must not see it.
-    if (!clock.empty()) std::memcpy(buf + date.size() + 1, clock.data(), clock.size());
-    const std::string_view text = Trim(std::string_view(buf, date.size() + 1 + clock.size()));
-    auto when = ParseDateTime(text);
-    if (!when) return fail(at, "date-time '" + std::string(text) + "' does not convert");
-    store.AddAt(*when, lat * 60.0, lon * 60.0);
+    store.AddAt(when, lat * 60.0, lon * 60.0);
   }
   return result;
 }
