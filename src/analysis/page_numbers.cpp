@@ -17,6 +17,19 @@ bool Has(const std::vector<T>& v, int i) {
   return i >= 0 && static_cast<size_t>(i) < v.size();
 }
 
+// A boat's upwind (kind 1) or downwind (kind 2) sums mean something only when it passed both
+// ends of every such leg: a missed mark leaves the "not passed" time in the sum.
+bool LegsTimed(const PassingResults& passing, int b, int n, int kind) {
+  if (!Has(passing.MarkPassTime, b)) return false;
+  const auto& pass = passing.MarkPassTime[b];
+  for (int j = 1; j <= n - 1; ++j) {
+    if (!Has(passing.LegKind, j) || passing.LegKind[j] != kind) continue;
+    if (!Has(pass, j + 1) || !(pass[j + 1] < 999999)) return false;
+    if (j > 1 && !(pass[j] < 999999)) return false;
+  }
+  return true;
+}
+
 bool Shown(const RaceData& race, int b) {
   return Has(race.BoatShown, b) && race.BoatShown[b] >= 1;
 }
@@ -354,7 +367,7 @@ std::array<Figure, 3> ComputeFigures(const RaceData& race, const PassingResults&
         if (!Has(d, b) || !Has(t, b)) continue;
         p.distance = d[b] * 1852;
         p.time = t[b];
-        p.drawn = p.distance > 0 && p.time > 0;
+        p.drawn = p.distance > 0 && p.time > 0 && LegsTimed(passing, b, n, f);
         p.inRanges = p.drawn && Shown(race, b) && (f == 2 || start < 99999);
       }
     }

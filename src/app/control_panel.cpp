@@ -203,6 +203,9 @@ void ControlPanel::BuildSwitches() {
     if (s.flag)
       connect(box, &QCheckBox::toggled, this, [this, flag = s.flag](bool on) { f_.rs.*flag = on; });
   }
+  // The moving map shows these with its next frame; a map standing still is drawn again.
+  for (QCheckBox* box : {chkLL, ChkRefLine, ChkBigBoat})
+    connect(box, &QCheckBox::toggled, this, [this] { RedrawStoppedMap(); });
   connect(CheckBox1, &QCheckBox::toggled, this, &ControlPanel::CheckBox1Click);
   connect(CheckBox2, &QCheckBox::clicked, this, &ControlPanel::CheckBox2Click);
   connect(RadioN, &QRadioButton::clicked, this, &ControlPanel::RadioNClick);
@@ -239,6 +242,8 @@ void ControlPanel::WatchCommands() {
     w->setMouseTracking(true);
   }
   for (QWidget* w : {usa, jpn, Label12, Label14}) w->setCursor(Qt::PointingHandCursor);
+  Label12->setToolTip(QStringLiteral("HELP"));
+  Label14->setToolTip(QStringLiteral("SCREEN SHOT"));
 }
 
 bool ControlPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -284,7 +289,7 @@ bool ControlPanel::Hover(QObject* watched, QPoint pointer) {
     // Over the box itself the control panel's own handler ends any tip.
     if (watched == GroupBox2) return false;
   }
-  if (watched == ChkBigBoat || watched == CheckBox4) f_.rs.HoverBoat = 0;
+  if (watched == ChkBigBoat || watched == CheckBox4) f_.canvas->SetHoverBoat(0);
   const std::pair<QObject*, TipId> tips[] = {
       {chkAutoNext, TipId::AutoNext},   {Button4, TipId::Show},
       {ChkBigBoat, TipId::BigBoat},     {CheckBox4, TipId::SmallScreen},

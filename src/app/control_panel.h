@@ -137,6 +137,8 @@ class ControlPanel : public QFrame {
   bool Press(QObject* watched, Qt::MouseButton button);
   bool Hover(QObject* watched, QPoint pointer);
   void SetNorthUp(int northUp);
+  // The frame at the clock drawn again when nothing replays (a switch the frame reads changed).
+  void RedrawStoppedMap();
   void ShowPage(int page);
 
   FormContext& f_;

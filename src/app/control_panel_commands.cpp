@@ -52,11 +52,12 @@ void ControlPanel::ScrollBar3Change() {
   f_.rs.SeaBrightness = p;
   f_.rs.SeaColor = SeaColorFor(p);
   f_.rs.GridColor = GridColorFor(p);
-  // The still map's sea is its background's: rebuild it, then the frame over it.
-  if (f_.ws.Page == 1 && f_.session.view.TraceMode == 0 && !f_.replay->FramesRunning() &&
-      f_.ws.RaceReady) {
-    f_.canvas->BuildStillMap();
-    if (f_.canvas->PrepareFrame()) f_.canvas->DrawFrame();
+  // The still map's sea is its background's: rebuilt at every change, while the replay runs
+  // too (the next frame is drawn over it); a stopped replay draws the frame at once.
+  if (f_.ws.Page == 1 && f_.session.view.TraceMode == 0 && f_.ws.RaceReady) {
+    const bool running = f_.replay->FramesRunning();
+    f_.canvas->BuildStillMap(!running);
+    if (!running && f_.canvas->PrepareFrame()) f_.canvas->DrawFrame();
   }
 }
 
@@ -126,6 +127,11 @@ void ControlPanel::SetNorthUp(int northUp) {
     f_.canvas->BuildStillMap();
     if (f_.canvas->PrepareFrame()) f_.canvas->DrawFrame();
   }
+}
+
+void ControlPanel::RedrawStoppedMap() {
+  if (f_.ws.Page != 1 || f_.replay->FramesRunning()) return;
+  if (f_.canvas->PrepareFrame()) f_.canvas->DrawFrame();
 }
 
 void ControlPanel::RadioNClick() {

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include "app/control_panel.h"
 #include "app/form_context.h"
 #include "app/form_widgets.h"
+#include "app/hint_box.h"
 #include "app/logo_panel.h"
 #include "app/map_canvas.h"
 #include "app/replay_controller.h"
@@ -52,6 +54,10 @@ void EditPanels::BuildEditPanels() {
   }
   BuildCoursePanel();
   BuildWindPanel();
+  for (QFrame* panel : {pnlEDIT1, pnlEDIT2}) {
+    panel->setMouseTracking(true);
+    panel->installEventFilter(this);
+  }
   for (QRadioButton* page :
        {f_.controls->RadioButton1, f_.controls->RadioButton2, f_.controls->RadioButton3})
     connect(page, &QRadioButton::toggled, this, [this] { UpdateEditPanels(); });
@@ -115,6 +121,17 @@ void EditPanels::BuildWindPanel() {
   connect(Button9, &QPushButton::clicked, this, &EditPanels::Button9Click);
 }
 
+bool EditPanels::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseMove && (watched == pnlEDIT1 || watched == pnlEDIT2))
+    pnlEDIT1MouseMove();
+  return false;
+}
+
+void EditPanels::pnlEDIT1MouseMove() {
+  f_.tips->hide();
+  f_.canvas->RepaintMap();
+}
+
 void EditPanels::UpdateEditPanels() {
   const bool edit = f_.session.race.EditMode == 1 && !f_.replay->loading();
   const ControlPanel& c = *f_.controls;
@@ -127,6 +144,15 @@ void EditPanels::UpdateEditPanels() {
 
 void EditPanels::AfterLoad() {
   HandsOnState& ho = f_.ws.HandsOn;
+  // The new race starts with no editing step: wind drawn for the old race would be mixed into
+  // the new one's series, and a click would edit a course the user has not chosen to edit.
+  CheckBox5->setChecked(false);
+  ho.EditStep = 0;
+  for (QRadioButton* step : {optMK, optLINE, RadioButton9}) {
+    step->setAutoExclusive(false);
+    step->setChecked(false);
+    step->setAutoExclusive(true);
+  }
   ho.NearestMark = ho.NearestLine = 0;
   ho.HasWindPoint = false;
   ho.LastListMouseX = ho.LastListMouseY = -1;

@@ -67,6 +67,8 @@ class EditPanels : public QObject {
   void CheckBox5Click(bool checked);
   void Edit4Change();
   void UpDown1Changing(int position);
+  // The pointer over either panel: the tip box goes, the still map shows without its marks.
+  void pnlEDIT1MouseMove();
 
   QFrame* pnlEDIT1 = nullptr;
   QFrame* pnlEDIT2 = nullptr;
@@ -83,6 +85,9 @@ class EditPanels : public QObject {
   QPushButton* Button8 = nullptr;
   QCheckBox* CheckBox5 = nullptr;
   QPushButton* Button9 = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildCoursePanel();

@@ -14,7 +14,7 @@ HintBox::HintBox(FormContext& f, QWidget* form) : QLabel(form), f_(f) {
   setObjectName(QStringLiteral("hintbox"));
   SetColours(this, QColor(255, 255, 225), Qt::black);
   setFrameShape(QFrame::Box);
-  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  setAlignment(Qt::AlignCenter);
   setAttribute(Qt::WA_TransparentForMouseEvents);
   hide();
 }

@@ -10,6 +10,7 @@
 #include "app/control_panel.h"
 #include "app/form_context.h"
 #include "app/form_widgets.h"
+#include "app/hint_box.h"
 #include "app/logo_panel.h"
 #include "app/map_canvas.h"
 #include "app/replay_controller.h"
@@ -38,9 +39,21 @@ JumpPanel::JumpPanel(FormContext& f, QWidget* form) : QFrame(form), f_(f) {
   Button10 = Make<QPushButton>(this, "Button10", QStringLiteral("JUMP to start time"));
   Button10->setGeometry(5, 46, 255, 20);
   hide();
+  setMouseTracking(true);
   connect(Button6, &QPushButton::clicked, this, &JumpPanel::Button6Click);
   connect(Button10, &QPushButton::clicked, this, &JumpPanel::Button10Click);
   f_.named.Add({this, Label13, DateTimePicker1, DateTimePicker2, Button6, Button10});
+}
+
+void JumpPanel::mouseMoveEvent(QMouseEvent* e) {
+  Panel2MouseMove();
+  // The form still sees the move (it ends the map's floating label).
+  QFrame::mouseMoveEvent(e);
+}
+
+void JumpPanel::Panel2MouseMove() {
+  f_.tips->hide();
+  f_.canvas->RepaintMap();
 }
 
 void JumpPanel::ShowOverControls(double clock) {

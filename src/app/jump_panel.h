@@ -14,6 +14,7 @@
 class QDateEdit;
 class QLabel;
 class QPushButton;
+class QMouseEvent;
 class QTimeEdit;
 
 namespace kw {
@@ -30,12 +31,17 @@ class JumpPanel : public QFrame {
   void SetPickers(double dayCount);
   void Button6Click();
   void Button10Click();
+  // The pointer over the panel: the tip box goes, the still map shows without its marks.
+  void Panel2MouseMove();
 
   QLabel* Label13 = nullptr;
   QDateEdit* DateTimePicker1 = nullptr;
   QTimeEdit* DateTimePicker2 = nullptr;
   QPushButton* Button6 = nullptr;
   QPushButton* Button10 = nullptr;
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* e) override;
 
  private:
   // The frame at `clock`, the clock's date and time in Memo1 and as the time last shown.

@@ -97,7 +97,7 @@ bool LogoPanel::eventFilter(QObject* watched, QEvent* event) {
 
 bool LogoPanel::Hover(QObject* watched, QPoint pointer) {
   if (watched == Image1 || watched == imgLOGO) {
-    f_.rs.HoverBoat = 0;
+    f_.canvas->SetHoverBoat(0);
     f_.canvas->RepaintMap();
   }
   if (watched == imgLOGO) return f_.tips->ShowTip(TipId::Logo, pointer), true;
@@ -196,11 +196,10 @@ void LogoPanel::PlaceMarkersAt(double t) {
 void LogoPanel::Image1MouseDown(Qt::MouseButton button, int x, int y) {
   if (!f_.ws.RaceReady || f_.replay->loading()) return;
   // In small-screen mode a click on the overview puts it on the map or takes it away.
-  if (f_.rs.SmallScreen) {
+  if (f_.rs.SmallScreen && button == Qt::LeftButton) {
     f_.rs.OverviewOnMap = !f_.rs.OverviewOnMap;
     if (f_.ws.Page == 1 && !f_.replay->FramesRunning() && f_.canvas->PrepareFrame())
       f_.canvas->DrawFrame();
-    return;
   }
   if (f_.session.race.EditMode > 0 && button == Qt::RightButton) return;
   if (f_.session.view.TraceMode != 0 || f_.ws.Page != 1) return;

@@ -108,6 +108,8 @@ bool MapCanvas::DrawFrame() {
   if (!res.RaceEnded) f_.logo->PlaceOverviewMarkers();
   f_.small->ShowPlaySpeed();
   CopyMapToForm();
+  // The still map was built with no boat in focus: build it again with every boat's track.
+  if (res.TickedAllBoats && StillMapShown()) RedrawStillMap();
   return !res.RaceEnded;
 }
 
@@ -124,13 +126,14 @@ void MapCanvas::RepaintMap() {
     CopyMapToForm();
 }
 
-void MapCanvas::BuildStillMap() {
+void MapCanvas::BuildStillMap(bool show) {
   RaceSession& s = f_.session;
   if (s.view.TraceMode != 0 || f_.ws.Page != 1 || !f_.ws.RaceReady) return;
   const int beeps = kw::BuildStillMap(s.race, s.view, s.play, f_.rs, BackgroundBitmap);
   for (int i = 0; i < beeps; ++i) f_.services.sound->Beep();
   if (f_.rs.HoverBoat != 0)
     BuildHighlight(s.race, s.view, s.play, f_.rs.HoverBoat, BackgroundBitmap, HighlightBitmap);
+  if (!show) return;
   MapBitmap = BackgroundBitmap.copy();
   CopyMapToForm();
 }

@@ -44,8 +44,9 @@ class MapCanvas : public QWidget {
   // The still map copied again (what the pointer drew over it goes), when nothing replays.
   void RepaintMap();
 
-  // The still map's background and highlight, shown at once (only on the still map page).
-  void BuildStillMap();
+  // The still map's background and highlight (only on the still map page), shown at once
+  // unless `show` is false (a running replay draws its next frame over them).
+  void BuildStillMap(bool show = true);
   bool StillMapShown() const;
   // The still map's background built again, and the frame at RaceClock over it.
   void RedrawStillMap();

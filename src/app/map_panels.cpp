@@ -91,6 +91,7 @@ void MapPanels::BuildMemos(QWidget* form) {
   Memo8->setAlignment(Qt::AlignCenter);
   Memo8->resize(73, 20);
   SetColours(Memo6, QColor(255, 255, 225), Qt::black);
+  Memo6->setAlignment(Qt::AlignCenter);
   // The floating label never takes the pointer away from the map it labels.
   Memo6->setAttribute(Qt::WA_TransparentForMouseEvents);
   QFont f20 = Memo10->font();

@@ -37,7 +37,7 @@ void TForm1::LayoutWindow() {
   in.currentMapWidth = v.MapWidth;
   in.currentMapHeight = v.MapHeight;
   const WindowLayout lay = ComputeWindowLayout(in);
-  f_.rs.WindowHeight = height();
+  f_.rs.WindowHeight = frameGeometry().height();
   f_.ws.ClassPanelFits = lay.ClassPanelFits;
   f_.logo->Memo14->setText(QStringLiteral("%1x%2").arg(width()).arg(height()));
   f_.cover->setGeometry(lay.pnlSPLITE);
@@ -92,7 +92,7 @@ void TForm1::RebuildViewPictures() {
   f_.logo->DrawOverview();
   f_.rs.WindStrip = BuildWindStripImage(r);
   f_.rs.WindStripTop = f_.panels->PnlWindGr->y();
-  f_.rs.WindowHeight = height();
+  f_.rs.WindowHeight = frameGeometry().height();
   if (f_.session.view.TraceMode == 0) f_.canvas->BuildStillMap();
 }
 

@@ -206,7 +206,11 @@ class TForm1::Hooks : public LoadHooks {
     f_.cover->memo4->clear();
     f_.canvas->ResizeBitmaps(std::max(1, f_.session.view.MapWidth),
                              std::max(1, f_.session.view.MapHeight));
-    f_.rs.SmallScreen = c.CheckBox4->isChecked();
+    // A load keeps the size chosen on the small screen's bar (3 when none was chosen yet).
+    if (!c.CheckBox4->isChecked())
+      f_.rs.SmallScreen = 0;
+    else if (f_.rs.SmallScreen == 0)
+      f_.rs.SmallScreen = 3;
     p.blue_p->move(0, 0);
     p.kwlogo->move(0, 0);
     p.pnlFLAG->hide();

@@ -163,8 +163,8 @@ void TimeBarPanel::BackTimeBarMouseDown(int y) {
 }
 
 void TimeBarPanel::pnlTimeBarMouseMove() {
+  f_.canvas->SetHoverBoat(0);
   f_.canvas->RepaintMap();
-  f_.rs.HoverBoat = 0;
   f_.tips->hide();
   f_.panels->Memo6->hide();
   f_.ws.OverTimeBar = false;

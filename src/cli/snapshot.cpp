@@ -99,11 +99,12 @@ QImage MapPainter::Draw(double t, double realSeconds) {
 
 QImage RenderSnapshot(RaceSession& s, const SnapshotOptions& o) {
   if (o.page == 2 || o.page == 3) {
-    // The pages fill the map area; the window's client is the map's height.
+    // The pages fill the map area. The window's map is its client height and four pixels, and
+    // the graphs are laid out on the client height, around them the sea of full daylight the
+    // window shows after a load: the same picture as the window's.
     QImage page(o.width, o.height, QImage::Format_RGB32);
     if (o.page == 2) {
-      const RenderState look;
-      DrawGraphs(page, s.race, o.height, look.SeaColor);
+      DrawGraphs(page, s.race, o.height - 4, SeaColorFor(100));
     } else {
       DrawAnalysisFigures(page, s.race, s.passing, 0);
     }

@@ -57,6 +57,8 @@ void DrawFigure(QPainter& p, const RaceData& race, const Figure& fig, int labelL
     if (y <= top || y >= bottom) return;
     p.setPen(kGridGrey);
     p.drawLine(left, y, right, y);
+    // " TIME " heads the axis; a value that would lie under it is left out.
+    if (y - 5 < top - 5 + p.fontMetrics().height()) return;
     const QString label = Shortest(value);
     TextOut(p, left - 6 * Len(label) - 3, y - 5, label, Qt::black, Qt::white);
   });

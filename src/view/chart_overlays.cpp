@@ -10,6 +10,7 @@
 #include "analysis/playback_state.h"
 #include "race/model.h"
 #include "race/numbers.h"
+#include "race/text.h"
 #include "view/geometry.h"
 #include "view/paint.h"
 #include "view/render_state.h"
@@ -102,7 +103,7 @@ void DrawLights(QPainter& p, const RaceData& race, const ViewState& v, const Pla
       Disc(p, c, 3, kRed, kYellow);
       if (rs.LabelLevel > 1)
         PlainText(p, RoundInt(ring.at.x + 10), RoundInt(ring.at.y - 5),
-                  QString::fromStdString(race.LightName[i]), Qt::white);
+                  DisplayText(race.LightName[i]), Qt::white);
     }
   }
 }

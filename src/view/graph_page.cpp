@@ -203,7 +203,10 @@ GraphGeometry DrawGraphs(QImage& bitmap, const RaceData& race, int clientHeight,
     p.setPen(l.gun ? QColor(Qt::red) : l.hour ? kHourLine : kGrid);
     p.drawLine(g.x0, l.y, g.x0 + g.W1, l.y);
     p.drawLine(g.x1, l.y, g.x1 + g.W2, l.y);
+    // "10:00" and later in a smaller font, so that they end before the plot's edge.
+    FitFontPoints(p, l.label, g.x0 - 12, 9, 6);
     TextOut(p, 10, l.y - 4, l.label, Qt::white, seaColour);
+    SetFontPoints(p, 9);
   }
   DrawDirectionAxis(p, race, g, seaColour);
   DrawSpeedAxis(p, race, g, seaColour);

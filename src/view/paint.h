@@ -40,10 +40,33 @@ inline void TextOut(QPainter& p, int x, int y, const QString& text, QColor fg, Q
   p.drawText(x, y + fm.ascent(), text);
 }
 
+// The largest font from `points` down to `minPoints` in which `text` is at most `width` pixels
+// wide (the smallest when none is).
+inline void FitFontPoints(QPainter& p, const QString& text, int width, int points,
+                          int minPoints) {
+  for (int pt = points;; --pt) {
+    SetFontPoints(p, pt);
+    if (pt <= minPoints || p.fontMetrics().horizontalAdvance(text) <= width) return;
+  }
+}
+
 // Text without a background, its top left corner at (x, y).
 inline void PlainText(QPainter& p, int x, int y, const QString& text, QColor fg) {
   p.setPen(fg);
   p.drawText(x, y + p.fontMetrics().ascent(), text);
+}
+
+// Text at (x, y) kept inside `box`: in a smaller font (down to 7 points) when the 9-point one
+// is too wide, and cut at the box's edge when even that is. The painter's font is 9 points
+// again afterwards.
+inline void FittedText(QPainter& p, const QRect& box, int x, int y, const QString& text,
+                       QColor fg) {
+  FitFontPoints(p, text, box.right() + 1 - x, 9, 7);
+  p.save();
+  p.setClipRect(box);
+  PlainText(p, x, y, text, fg);
+  p.restore();
+  SetFontPoints(p, 9);
 }
 
 // A circle of radius r around c, outlined and filled.

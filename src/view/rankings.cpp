@@ -79,7 +79,9 @@ QImage DrawRankingList(const RaceData& race, const PassingResults& passing) {
     if (!BoatInTables(race, row.boat) || row.rank < 1) continue;
     const int y = 15 * row.rank - 10;
     FillBox(p, 5, y, 180, y + 13, ToQColor(race.BoatColor[row.boat]));
-    PlainText(p, 6, y, RankingRowText(race, passing, row.boat), Qt::white);
+    // A long name makes the row smaller rather than run out of its box.
+    FittedText(p, QRect(5, y, 175, 13), 6, y, RankingRowText(race, passing, row.boat),
+               Qt::white);
   }
   return img;
 }
@@ -159,7 +161,7 @@ QImage DrawFinalBoard(const RaceData& race, const PassingResults& passing, int m
     const int y = 15 * ((r - 1) % rows) + 20;
     const int x = 210 * ((r - 1) / rows) + 10;
     FillBox(p, x, y, x + 180, y + 13, ToQColor(race.BoatColor[b]));
-    PlainText(p, x + 1, y, RankingRowText(race, passing, b), Qt::white);
+    FittedText(p, QRect(x, y, 180, 13), x + 1, y, RankingRowText(race, passing, b), Qt::white);
   }
   return img;
 }

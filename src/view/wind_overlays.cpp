@@ -211,7 +211,10 @@ void DrawClock(QPainter& p, const ViewState& v, const RenderState& rs, double ti
                            .arg(n / 60 % 60, 2, 10, QLatin1Char('0'))
                            .arg(n % 60, 2, 10, QLatin1Char('0'));
   SetFontPoints(p, 9);
-  PlainText(p, W - 6 * static_cast<int>(text.size()) - 5, H - 115, text, Qt::black);
+  // On the face's colour, so that it reads on a night sea too, and its right edge five pixels
+  // inside the map whatever the font's widths.
+  const int width = p.fontMetrics().horizontalAdvance(text);
+  TextOut(p, W - width - 5, H - 115, text, Qt::black, fill);
 }
 
 void DrawStreamer(QPainter& p, const RaceData& race, const RenderState& rs, double size, double x,

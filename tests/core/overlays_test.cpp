@@ -221,6 +221,63 @@ TEST(ChartCourse, LightsShowAtNightWithARing) {
   EXPECT_EQ(c.At(0, 0), QColor(0, 0, 128));
 }
 
+// A light's name from a Japanese light list (Shift_JIS bytes) is drawn as the same characters
+// as when the list is in UTF-8.
+TEST(ChartCourse, LightNamesInShiftJisReadAsInUtf8) {
+  const std::string shiftJis = "\x93\x94\x91\xe4", utf8 = "\xe7\x81\xaf\xe5\x8f\xb0";  // 灯台
+  QImage pictures[2];
+  for (int i = 0; i < 2; ++i) {
+    Chart c;
+    RaceData& r = c.s.race;
+    r.LightCount = 1;
+    r.LightLat = {0, 2100.01}, r.LightLon = {0, 8400.1};
+    r.LightSize = {0, 1}, r.LightName = {"", i == 0 ? shiftJis : utf8}, r.LightColors = {"", "R"};
+    c.s.view.ScaleLat = c.s.view.ScaleLon = 1000;
+    c.s.view.ViewCentreLat = 2100, c.s.view.ViewCentreLon = 8400;
+    c.rs.LabelLevel = 2;  // names shown
+    c.map.fill(QColor(0, 0, 128));
+    QPainter p(&c.map);
+    SetFontPoints(p, 9);
+    DrawLights(p, r, c.s.view, c.s.play, c.rs);
+    p.end();
+    pictures[i] = c.map;
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
+}
+
+// The clock's digital time is written on the face's colour, so that it reads on a night sea,
+// and ends five pixels inside the map whatever its length.
+TEST(ChartClock, DigitalTimeOnTheFaceColourInsideTheMap) {
+  kwtest::EnsureGuiApp();
+  const struct {
+    double brightness, timeOfDay;
+  } cases[] = {{0, 23 * 3600 + 59 * 60 + 58}, {100, 9 * 3600 + 5 * 60}, {30, 20 * 3600}};
+  for (const auto& k : cases) {
+    ViewState v;
+    v.MapWidth = 400, v.MapHeight = 300;
+    RenderState rs;
+    rs.SeaBrightness = k.brightness;
+    QImage map(400, 300, QImage::Format_RGB32);
+    map.fill(QColor(0, 0, 64));  // a night sea
+    QPainter p(&map);
+    DrawClock(p, v, rs, k.timeOfDay);
+    p.end();
+    const QColor face = map.pixelColor(400 - 40, 300 - 65 + 20);  // inside the face, below
+    int inkRight = -1, faceCount = 0;
+    for (int y = 300 - 115; y < 300 - 115 + 14; ++y) {
+      for (int x = 250; x < 400; ++x) {
+        const QColor c = map.pixelColor(x, y);
+        if (c != QColor(0, 0, 64) && qGray(c.rgb()) < 60) inkRight = std::max(inkRight, x);
+        faceCount += c == face;
+      }
+    }
+    SCOPED_TRACE(k.timeOfDay);
+    EXPECT_GE(inkRight, 400 - 12);  // the last digit is there ...
+    EXPECT_LT(inkRight, 400 - 5);   // ... and whole
+    EXPECT_GT(faceCount, 100);      // on the face's colour
+  }
+}
+
 TEST(ChartCompass, CardTurnsAndOverviewShowsTheTracks) {
   kwtest::EnsureGuiApp();
   QImage source(100, 100, QImage::Format_RGB32);

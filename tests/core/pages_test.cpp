@@ -12,6 +12,7 @@
 #include "support/test_support.h"
 #include "view/analysis_page.h"
 #include "view/graph_page.h"
+#include "view/paint.h"
 
 using namespace kw;
 
@@ -113,6 +114,26 @@ TEST(GraphPage, RowOfSamplesDrawsItsWholeSpan) {
   EXPECT_EQ(page.pixel(5, 500), qRgb(0, 0, 128));
 }
 
+// The time labels of a long race ("10:00" and later) end before the plot: none covers its edge.
+TEST(GraphPage, TimeLabelsEndBeforeThePlot) {
+  kwtest::EnsureGuiApp();
+  RaceData r = GraphRace({{0, 90, 180}});
+  r.ClockFirst = -300;
+  r.ClockLast = 12 * 3600;
+  UpdateClockSpan(r);
+  QImage page(1000, 900, QImage::Format_RGB32);
+  const Rgb sea{0, 0, 128};
+  const GraphGeometry g = DrawGraphs(page, r, 877, sea);
+  int labels = 0;
+  for (const TimeGridLine& l : TimeGrid(g)) {
+    if (l.y - 4 <= g.y0 || l.y + 8 >= g.y0 + g.H) continue;
+    ++labels;
+    for (int y = l.y - 4; y <= l.y + 8; ++y)
+      EXPECT_NE(page.pixelColor(g.x0 - 1, y), ToQColor(sea)) << l.label.toStdString();
+  }
+  EXPECT_GT(labels, 10);
+}
+
 TEST(AnalysisPage, GridStepsAndPointText) {
   struct {
     double range, step;
@@ -186,6 +207,25 @@ TEST(AnalysisPage, FiguresAdmitBoatsAndWidenNarrowRanges) {
   EXPECT_FALSE(empty[0].drawn);
   EXPECT_FALSE(empty[1].drawn);  // no upwind legs
   EXPECT_EQ(empty[0].frame.oy, 20);
+}
+
+// A boat that finished but missed a mark has the "not passed" time in its leg sums: it stays
+// out of the upwind and downwind figures instead of stretching their time axis to millions of
+// seconds; the whole-race figure keeps it.
+TEST(AnalysisPage, ABoatThatMissedAMarkStaysOutOfTheLegFigures) {
+  Fleet f({{8000, 3000, 10, 1.0, 1500, 1.2, 1400, true},
+           {8050, 3200, 12, 1.1, 1600, 1.3, 1500, true},
+           {8100, 3300, 11, 1.2, NotPassed + 1700, 1.4, 1600 - NotPassed, true}});
+  f.passing.LegKind[1] = 1;  // upwind to the mark, downwind to the finish
+  f.passing.LegKind[2] = 2;
+  for (int b = 1; b <= 3; ++b) f.passing.MarkPassTime[b][2] = b == 3 ? NotPassed : 1500;
+  const auto figs = ComputeFigures(f.race, f.passing, 1000, 800, false);
+  EXPECT_TRUE(figs[0].boats[3].drawn);
+  for (int fig : {1, 2}) {
+    EXPECT_FALSE(figs[fig].boats[3].drawn) << fig;
+    EXPECT_TRUE(figs[fig].boats[1].drawn) << fig;
+    EXPECT_LT(figs[fig].frame.tmax, 10000) << fig;
+  }
 }
 
 // Every iso-speed line lies on distance = speed x time and both its ends lie on the plot's edges.

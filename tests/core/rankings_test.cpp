@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -110,6 +112,35 @@ TEST(RankingsTest, ListPlacesFinishersAtTheirRank) {
   for (int x = 6; x < 120 && !white; ++x)
     for (int y = 5; y < 18 && !white; ++y) white = img.pixel(x, y) == kWhite;
   EXPECT_TRUE(white);
+}
+
+// A long name makes its row smaller or cuts it, but no text leaves the row's box, in the list
+// and on the final board; a short one keeps the 9-point font.
+TEST(RankingsTest, LongNamesStayInsideTheirBoxes) {
+  Race t({3000, 3010});
+  t.race.BoatName[1] = "An Uncommonly Long Yacht Name Indeed";
+  t.race.BoatName[2] = "Orca";
+  const QImage list = DrawRankingList(t.race, t.passing);
+  const QImage board = DrawFinalBoard(t.race, t.passing, 800, 480, Rgb{0, 0, 128});
+  struct {
+    const QImage* img;
+    int left, right, top;  // the box of rank 1 (right and below excluded)
+  } boxes[] = {{&list, 5, 180, 5}, {&board, 10, 190, 20}};
+  for (const auto& b : boxes) {
+    int rightmostText = 0;
+    for (int y = b.top; y < b.top + 13; ++y)
+      for (int x = 0; x < b.img->width(); ++x)
+        if (qGray(b.img->pixel(x, y)) > 200) rightmostText = std::max(rightmostText, x);
+    EXPECT_GT(rightmostText, b.left + 100);
+    EXPECT_LT(rightmostText, b.right);
+  }
+  EXPECT_EQ(list.pixel(180, 10), kBlack);
+  // The short name's row is as it always was: its text ends well inside the box.
+  int rightmost = 0;
+  for (int y = 20; y < 33; ++y)
+    for (int x = 0; x < list.width(); ++x)
+      if (qGray(list.pixel(x, y)) > 200) rightmost = std::max(rightmost, x);
+  EXPECT_LT(rightmost, 150);
 }
 
 TEST(RankingsTest, EqualTimesShareARow) {
