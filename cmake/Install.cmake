@@ -85,4 +85,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 # What the libraries do not name: Qt's platform plugins, and a font with Japanese glyphs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
+# Qt plays the guns through a PulseAudio server (PipeWire's serves the same clients); without
+# one keelway stays silent, so a recommendation rather than a dependency.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
 include(CPack)

@@ -10,7 +10,12 @@ packages=(
   desktop-file-utils dpkg-dev file lintian appstream
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   clang libclang-rt-dev
+  pulseaudio-utils
 )
+# The gun test plays into a PulseAudio server of its own. A desktop whose sound server is
+# PipeWire keeps it (both would claim the user's sound socket) and the test skips there.
+dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q "install ok installed" ||
+  packages+=(pulseaudio)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

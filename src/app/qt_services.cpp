@@ -8,9 +8,18 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+// keelway_app is a static library and nothing refers to the object rcc makes of its .qrc, so the
+// linker leaves the sounds out of the program unless they are registered by name. The macro
+// declares a function and cannot stand inside a namespace.
+static void RegisterSounds() {
+  Q_INIT_RESOURCE(keelway);
+}
+
 namespace kw {
 
-QtSound::QtSound() = default;
+QtSound::QtSound() {
+  RegisterSounds();
+}
 QtSound::~QtSound() = default;
 
 void QtSound::Beep() {
