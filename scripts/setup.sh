@@ -10,6 +10,7 @@ packages=(
   desktop-file-utils dpkg-dev file lintian appstream
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   clang libclang-rt-dev
+  chromium
 )
 missing=()
 for p in "${packages[@]}"; do
