@@ -338,6 +338,38 @@ TEST(HtmlBrowser, TheMouseZoomsPansAndPicksABoat) {
   EXPECT_TRUE(browser.console().isEmpty()) << browser.console().join('\n').toStdString();
 }
 
+// On a phone two fingers spreading apart zoom about the point between them; the orientation button
+// turns the chart north up and back.
+TEST(HtmlBrowser, TwoFingersZoomAndTheChartTurns) {
+  NEED_BROWSER_AND_DEMO();
+  QTemporaryDir dir;
+  const Written w = WritePage("enoshima-coastal.txt", dir);
+  ASSERT_TRUE(w.ok);
+  HeadlessBrowser browser;
+  ASSERT_TRUE(browser.ok());
+  browser.SetViewport(390, 844, 2, true);
+  browser.Call("Emulation.setTouchEmulationEnabled", {{"enabled", true}, {"maxTouchPoints", 2}});
+  ASSERT_EQ(browser.Open(At(w.page, "#t=1200")), "");
+  const ChartView before = ViewOf(Look(browser)["chart"].toObject());
+  const double cx = 195, cy = 250;
+  browser.Touch("touchStart", {{cx - 40, cy}, {cx + 40, cy}});
+  for (int step = 1; step <= 4; ++step)
+    browser.Touch("touchMove", {{cx - 40 - 10 * step, cy}, {cx + 40 + 10 * step, cy}});
+  browser.Touch("touchEnd", {});
+  const ChartView after = ViewOf(Look(browser)["chart"].toObject());
+  // The fingers went from 80 to 160 pixels apart.
+  EXPECT_NEAR(after.view.ScaleLat / before.view.ScaleLat, 2.0, 0.05);
+  EXPECT_LT(Metres(UnderPointer(before, cx, cy), UnderPointer(after, cx, cy)), 1.0);
+
+  // The race opens wind up; the button turns it north up, and back.
+  ASSERT_NE(before.race.WindwardBearing, 0);
+  for (const int turn : {0, before.race.WindwardBearing}) {
+    browser.Evaluate("document.getElementById('orientation').click()");
+    EXPECT_EQ(Look(browser)["chart"].toObject()["turn"].toString().toInt(), turn);
+  }
+  EXPECT_TRUE(browser.console().isEmpty()) << browser.console().join('\n').toStdString();
+}
+
 // The ranking grows as the clock passes the finishes, as keelway-cli summary ranks the boats, in
 // elapsed or corrected time as asked.
 TEST(HtmlBrowser, TheRankingIsKeelwaysInEitherMode) {

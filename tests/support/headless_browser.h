@@ -19,6 +19,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <utility>
+#include <vector>
 
 namespace kwtest {
 
@@ -115,6 +117,15 @@ class HeadlessBrowser {
     if (type == QLatin1String("mouseMoved")) p["buttons"] = 1;
     if (type == QLatin1String("mouseWheel")) p.insert("deltaX", 0), p.insert("deltaY", deltaY);
     Call("Input.dispatchMouseEvent", p);
+  }
+
+  // A touch event ("touchStart", "touchMove", "touchEnd") with the fingers at `points` (x, y in
+  // CSS pixels of the viewport; none for touchEnd).
+  void Touch(const QString& type, const std::vector<std::pair<double, double>>& points) {
+    QJsonArray fingers;
+    int id = 0;
+    for (const auto& [x, y] : points) fingers.append(QJsonObject{{"x", x}, {"y", y}, {"id", id++}});
+    Call("Input.dispatchTouchEvent", {{"type", type}, {"touchPoints", fingers}});
   }
 
   // What the page wrote on its console, the exceptions it threw and the errors the browser
