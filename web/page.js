@@ -130,7 +130,8 @@ function showBoats() {
 // The ranking grows as the clock passes each boat's finish, as the window's list does.
 function showRanking() {
   const race = state.race;
-  const rows = race.ranking.filter((r) => race.boats[r.boat - 1].finish <= state.clock);
+  const finished = (boat) => boat.finish !== null && boat.finish <= state.clock;
+  const rows = race.ranking.filter((r) => finished(race.boats[r.boat - 1]));
   if (rows.length === state.finishersShown) return;
   state.finishersShown = rows.length;
   const list = $('ranking');
