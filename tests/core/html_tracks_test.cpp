@@ -64,9 +64,16 @@ double WorstError(const Track& t, const std::vector<int>& kept) {
     for (double d : {-0.5, 0.0, 0.25, 0.5}) probes.push_back(t.time[i] + d);
     if (i < t.n()) probes.push_back((t.time[i] + t.time[i + 1]) / 2);
   }
+  // While the times rise, the pair around a time is the same wherever keelway's search starts,
+  // so one frame state serves every probe in turn; a clock that steps back needs keelway's search
+  // from the first sample, as a fresh state makes it.
+  bool rising = true;
+  for (int i = 2; i <= t.n(); ++i) rising = rising && t.time[i] > t.time[i - 1];
+  FrameBoats carried;
   double worst = 0;
   for (double probe : probes) {
-    FrameBoats f;
+    FrameBoats fresh;
+    FrameBoats& f = rising ? carried : fresh;
     ComputeBoatState(r, probe, 0, f);
     if (f.BoatPresent[1] != f.BoatPresent[2]) return -1;
     if (!f.BoatPresent[1]) continue;
