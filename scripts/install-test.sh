@@ -64,6 +64,9 @@ grep -q '"boats"' "$work/second.json"
 # --data and its synonym --root open the installed demo itself.
 "$cli" summary --data "$work/prefix/share/keelway/demo" >/dev/null 2>&1
 "$cli" summary --root "$work/prefix/share/keelway/demo" >/dev/null 2>&1
+# The replay page needs nothing installed beside the program: its own files are inside it.
+"$cli" html --out "$work/replay.html" >/dev/null 2>&1
+grep -q 'id="race-positions"' "$work/replay.html"
 
 # The Debian package.
 rm -f "$build"/keelway_*.deb

@@ -11,6 +11,7 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   clang libclang-rt-dev
   pulseaudio-utils
+  chromium
 )
 # The gun test plays into a PulseAudio server of its own. A desktop whose sound server is
 # PipeWire keeps it (both would claim the user's sound socket) and the test skips there.

@@ -22,6 +22,7 @@ const char* kUsage =
     "       keelway-cli video        [--data DIR] [--race FILE] [--out MP4] [--from SECONDS]\n"
     "                                [--to SECONDS] [--speed X] [--fps N] [--size WxH]\n"
     "                                [--north-up | --wind-up] [--still]\n"
+    "       keelway-cli html         [--data DIR] [--race FILE] [--out HTML] [--mode et|ct]\n"
     "\n"
     "Loads a race as keelway does, then:\n"
     "  summary       prints caption, times, boats, the boats dropped and why, the course and\n"
@@ -46,6 +47,9 @@ const char* kUsage =
     "                folder), from --from to --to (default: the whole replay) at X seconds\n"
     "                of race per second of video (default 10), N frames a second (default\n"
     "                25), 1280x720 unless --size; Ctrl-C stops with a playable file\n"
+    "  html          writes the replay as one web page that any browser opens offline (default:\n"
+    "                <race>.html in the documents folder); #t=SECONDS after its address opens\n"
+    "                it paused at that race clock, #boat=FILE focuses a boat\n"
     "\n"
     "  --data DIR    the data folder (raceadmin/, gpsdat/ ...); --root is the same. Default:\n"
     "                the program's folder in a build tree; for an installed program\n"
@@ -72,8 +76,9 @@ enum : unsigned {
   kKmlSnapshot = 1u << 4,
   kSnapshot = 1u << 5,
   kVideo = 1u << 6,
-  kEveryCommand = (kVideo << 1) - 1,  // every bit up to the last command
-  kPrints = kSummary | kCheck,  // print on stdout: nothing for --out
+  kHtml = 1u << 7,
+  kEveryCommand = (kHtml << 1) - 1,  // every bit up to the last command
+  kPrints = kSummary | kCheck,       // print on stdout: nothing for --out
   kPictures = kSnapshot | kVideo,
 };
 
@@ -87,7 +92,8 @@ constexpr CommandRow kCommands[] = {{"summary", kSummary},
                                     {"kml-race", kKmlRace},
                                     {"kml-snapshot", kKmlSnapshot},
                                     {"snapshot", kSnapshot},
-                                    {"video", kVideo}};
+                                    {"video", kVideo},
+                                    {"html", kHtml}};
 
 // Every option: its name (and the other name that means the same), the name of its value (none:
 // a switch) and the commands that take it.

@@ -16,6 +16,7 @@
 #include "cli/snapshot.h"
 #include "cli/summary.h"
 #include "cli/video.h"
+#include "output/html_page.h"
 #include "output/kml.h"
 #include "output/report.h"
 #include "race/text.h"
@@ -143,8 +144,9 @@ QString OutputPath(const CliOptions& o, const RaceSession& s) {
   const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (!o.out.isEmpty()) return QFileInfo(o.out).absoluteFilePath();
   QDir().mkpath(docs);
-  if (o.command == QLatin1String("video"))
-    return docs + '/' + QFileInfo(s.race.RaceFilePath).completeBaseName() + QStringLiteral(".mp4");
+  if (o.command == QLatin1String("video") || o.command == QLatin1String("html"))
+    return docs + '/' + QFileInfo(s.race.RaceFilePath).completeBaseName() +
+           (o.command == QLatin1String("html") ? QStringLiteral(".html") : QStringLiteral(".mp4"));
   const char* name = o.command == QLatin1String("report")     ? "NoName.csv"
                      : o.command == QLatin1String("kml-race") ? kKmlRaceFileName
                      : o.command == QLatin1String("snapshot") ? "snapshot.png"
@@ -185,6 +187,8 @@ WriteResult WriteDocument(const CliOptions& o, RaceSession& s, const QString& pa
     if (!w.ok) Line(ReportLockedText());
     return w;
   }
+  if (o.command == QLatin1String("html"))
+    return WriteWholeFile(path, HtmlPageDocument(s.race, s.view, s.passing));
   KmlOptions options;
   options.language = 2;  // English: the command line has no language flag
   if (o.command == QLatin1String("kml-race"))
