@@ -525,6 +525,7 @@ def truth_times(race, boat, tr):
 TURNING = 0.25            # degrees per step (1 deg/s): the helm is turning the boat
 LOSS_WINDOW = 60.0        # seconds after the turn begins over which a loss is counted
 VMG_BEFORE = 20.0         # seconds before the turn that give the speed made good it had
+UNDONE = 5.0              # seconds within which a crossing taken back is no manoeuvre
 
 
 def axis_crossings(race, tr):
@@ -546,7 +547,15 @@ def axis_crossings(race, tr):
             if not any(r0 <= tc <= r1 for r0, r1 in tr.roundings):
                 out.append((tc, 'tack' if tack else 'gybe', j))
         prev = rel
-    return out
+    # a crossing the boat takes back within a few seconds (the helm changing its mind near a
+    # mark) leaves it on the board it was on: neither is a manoeuvre
+    kept = []
+    for c in out:
+        if kept and kept[-1][1] == c[1] and c[0] - kept[-1][0] < UNDONE:
+            kept.pop()
+        else:
+            kept.append(c)
+    return kept
 
 
 def turn_bounds(tr, j):
@@ -1535,7 +1544,9 @@ finish, in time order:
                  from), gybe (it crossed the direction the wind blew to) or
                  rounding (the moment of closest approach to a mark, as in
                  <race-file-stem>.csv); a crossing while the boat turned
-                 round a mark belongs to that rounding
+                 round a mark belongs to that rounding, and one the boat
+                 took back within 5 s (back on the board it was on) is
+                 none
   turnSeconds    how long the helm turned the boat (1 deg/s or more)
   lossWindowSeconds, lossMetres
                  the distance the boat would have made good along the wind
