@@ -22,6 +22,9 @@ const char* kUsage =
     "       keelway-cli video        [--data DIR] [--race FILE] [--out MP4] [--from SECONDS]\n"
     "                                [--to SECONDS] [--speed X] [--fps N] [--size WxH]\n"
     "                                [--north-up | --wind-up] [--still]\n"
+    "       keelway-cli wind --estimate [--data DIR] [--race FILE] [--json] [--write]\n"
+    "       keelway-cli manoeuvres   [--data DIR] [--race FILE] [--json] [--out CSV]\n"
+    "       keelway-cli polar        [--data DIR] [--race FILE] [--boat FILE] [--out PNG|CSV]\n"
     "\n"
     "Loads a race as keelway does, then:\n"
     "  summary       prints caption, times, boats, the boats dropped and why, the course and\n"
@@ -46,6 +49,17 @@ const char* kUsage =
     "                folder), from --from to --to (default: the whole replay) at X seconds\n"
     "                of race per second of video (default 10), N frames a second (default\n"
     "                25), 1280x720 unless --size; Ctrl-C stops with a playable file\n"
+    "  wind          --estimate: the true wind direction estimated from the boats' tacks and\n"
+    "                gybes, a value a minute with its confidence, and how far it is from\n"
+    "                the race's wind file; --write keeps it as the race's wind file\n"
+    "                (winddat/<race>_wind.csv, named on the race file's WF line; a file\n"
+    "                replaced is kept as .bak)\n"
+    "  manoeuvres    every boat's tacks, gybes, mark roundings and penalty turns with their\n"
+    "                duration, speeds and metres lost, and its legs (VMG, time and distance\n"
+    "                on each board); --out writes them as CSV\n"
+    "  polar         boat speed against true wind angle (5-degree bins, 90th percentile) per\n"
+    "                boat and class as CSV on stdout, or into --out (.csv, or .png for the\n"
+    "                picture); --boat one boat (its track file) by wind speed\n"
     "\n"
     "  --data DIR    the data folder (raceadmin/, gpsdat/ ...); --root is the same. Default:\n"
     "                the program's folder in a build tree; for an installed program\n"
@@ -53,7 +67,8 @@ const char* kUsage =
     "                races on the first run\n"
     "  --race FILE   a race file in raceadmin/ (or a path); default: as the window chooses\n"
     "  --out PATH    the file to write\n"
-    "  --json        (summary, check) print one JSON document instead of text\n"
+    "  --json        (summary, check, wind, manoeuvres) print one JSON document instead of\n"
+    "                text\n"
     "  --mode et|ct  elapsed or corrected (handicap) time for a race with factors, whatever\n"
     "                the race file says\n"
     "  --help        this text\n"
@@ -72,8 +87,11 @@ enum : unsigned {
   kKmlSnapshot = 1u << 4,
   kSnapshot = 1u << 5,
   kVideo = 1u << 6,
-  kEveryCommand = (kVideo << 1) - 1,  // every bit up to the last command
-  kPrints = kSummary | kCheck,  // print on stdout: nothing for --out
+  kWind = 1u << 7,
+  kManoeuvres = 1u << 8,
+  kPolar = 1u << 9,
+  kEveryCommand = (kPolar << 1) - 1,    // every bit up to the last command
+  kPrints = kSummary | kCheck | kWind,  // print on stdout: nothing for --out
   kPictures = kSnapshot | kVideo,
 };
 
@@ -87,7 +105,10 @@ constexpr CommandRow kCommands[] = {{"summary", kSummary},
                                     {"kml-race", kKmlRace},
                                     {"kml-snapshot", kKmlSnapshot},
                                     {"snapshot", kSnapshot},
-                                    {"video", kVideo}};
+                                    {"video", kVideo},
+                                    {"wind", kWind},
+                                    {"manoeuvres", kManoeuvres},
+                                    {"polar", kPolar}};
 
 // Every option: its name (and the other name that means the same), the name of its value (none:
 // a switch) and the commands that take it.
@@ -101,7 +122,7 @@ constexpr OptionRow kOptions[] = {
     {"data", "root", "DIR", kEveryCommand},
     {"race", nullptr, "FILE", kEveryCommand},
     {"out", nullptr, "PATH", kEveryCommand & ~kPrints},
-    {"json", nullptr, nullptr, kPrints},
+    {"json", nullptr, nullptr, kPrints | kManoeuvres},
     {"mode", nullptr, "et|ct", kEveryCommand & ~kCheck},
     {"at", nullptr, "SECONDS", kKmlSnapshot | kSnapshot},
     {"size", nullptr, "WxH", kPictures},
@@ -113,6 +134,9 @@ constexpr OptionRow kOptions[] = {
     {"to", nullptr, "SECONDS", kVideo},
     {"speed", nullptr, "X", kVideo},
     {"fps", nullptr, "N", kVideo},
+    {"estimate", nullptr, nullptr, kWind},
+    {"write", nullptr, nullptr, kWind},
+    {"boat", nullptr, "FILE", kPolar},
 };
 
 unsigned CommandBit(const QString& name) {
@@ -216,6 +240,19 @@ QString ReadFilm(const QCommandLineParser& parser, VideoOptions& film) {
   return {};
 }
 
+// wind wants --estimate (the one thing it does so far); polar writes a picture or a table.
+QString ReadInsight(const QCommandLineParser& parser, unsigned command, CliOptions& o) {
+  o.estimate = parser.isSet(QStringLiteral("estimate"));
+  o.write = parser.isSet(QStringLiteral("write"));
+  o.boat = parser.value(QStringLiteral("boat"));
+  if (command == kWind && !o.estimate) return QStringLiteral("wind needs --estimate");
+  if (command == kPolar && !o.out.isEmpty() &&
+      !o.out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
+      !o.out.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+    return QStringLiteral("--out of polar wants a .png or a .csv file");
+  return {};
+}
+
 // The values of a command line the parser has taken, checked in the program's order; the first
 // problem found, or empty.
 QString ReadValues(const QCommandLineParser& parser, unsigned command, CliOptions& o) {
@@ -240,6 +277,7 @@ QString ReadValues(const QCommandLineParser& parser, unsigned command, CliOption
     return why;
   if (QString why = ReadSize(parser.value(QStringLiteral("size")), command, o.shot); !why.isEmpty())
     return why;
+  if (QString why = ReadInsight(parser, command, o); !why.isEmpty()) return why;
   return ReadFilm(parser, o.film);
 }
 
