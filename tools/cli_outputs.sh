@@ -20,6 +20,12 @@ for race in "$root"/raceadmin/*.txt; do
   if [ "$has_html" -gt 0 ]; then
     "$cli" html --root "$root" --race "$race" --out "$out/$name.html" >/dev/null 2>&1
   fi
+  # the wind estimate, manoeuvres and polars (an older build without them writes nothing here)
+  "$cli" wind --estimate --json --root "$root" --race "$race" >"$out/$name.wind.json" 2>/dev/null ||
+    true
+  "$cli" manoeuvres --root "$root" --race "$race" --out "$out/$name.manoeuvres.csv" \
+    >/dev/null 2>&1 || true
+  "$cli" polar --root "$root" --race "$race" --out "$out/$name.polar.csv" >/dev/null 2>&1 || true
   for at in -60 600 1800; do
     "$cli" kml-snapshot --at "$at" --root "$root" --race "$race" \
       --out "$out/$name.snapshot$at.kml" >/dev/null 2>&1

@@ -27,6 +27,7 @@ class JumpPanel;
 class SmallScreenBar;
 class EditPanels;
 class HintBox;
+class InsightPart;
 
 struct FormContext {
   Services services;
@@ -51,6 +52,7 @@ struct FormContext {
   SmallScreenBar* small = nullptr;
   HintBox* tips = nullptr;
   LoadingCover* cover = nullptr;
+  InsightPart* insight = nullptr;
 };
 
 }  // namespace kw

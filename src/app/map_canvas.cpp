@@ -16,6 +16,7 @@
 #include "app/boat_list.h"
 #include "app/control_panel.h"
 #include "app/form_context.h"
+#include "app/insight_part.h"
 #include "app/logo_panel.h"
 #include "app/map_panels.h"
 #include "app/replay_controller.h"
@@ -174,6 +175,7 @@ void MapCanvas::DrawPage() {
     panels.btnSaveEx->hide();
     graphGeometry =
         DrawGraphs(GraphBitmap, f_.session.race, parentWidget()->height(), f_.rs.SeaColor);
+    f_.insight->GraphDrawn();
   } else {
     panels.btnExcell->move(5, 5);
     panels.btnExcell->show();

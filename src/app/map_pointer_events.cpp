@@ -17,6 +17,7 @@
 #include "app/edit_panels.h"
 #include "app/form_context.h"
 #include "app/hint_box.h"
+#include "app/insight_part.h"
 #include "app/logo_panel.h"
 #include "app/map_canvas.h"
 #include "app/map_panels.h"
@@ -233,6 +234,7 @@ void MapCanvas::PointerTips(int x, int y, bool tipShown) {
     f_.tips->ShowHintBox(tip.Text(), tip.width, tip.height);
     tipShown = true;
   }
+  tipShown = f_.insight->MapPointerMoved(x, y) || tipShown;
   if (!tipShown) f_.tips->hide();
 }
 

@@ -15,6 +15,7 @@
 #include "app/control_panel.h"
 #include "app/edit_panels.h"
 #include "app/hint_box.h"
+#include "app/insight_part.h"
 #include "app/jump_panel.h"
 #include "app/loading_cover.h"
 #include "app/logo_panel.h"
@@ -50,6 +51,7 @@ TForm1::TForm1(const Services& services, const QString& programFolder,
   f_.jump = new JumpPanel(f_, this);
   f_.edit = new EditPanels(f_, this);
   f_.small = new SmallScreenBar(f_, this);
+  f_.insight = new InsightPart(f_, this);
   f_.tips = new HintBox(f_, this);
   f_.cover = new LoadingCover(f_, this);
   f_.controls->SetFirstValues();

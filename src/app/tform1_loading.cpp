@@ -20,6 +20,7 @@
 #include "app/control_panel.h"
 #include "app/edit_panels.h"
 #include "app/hint_box.h"
+#include "app/insight_part.h"
 #include "app/loading_cover.h"
 #include "app/logo_panel.h"
 #include "app/map_canvas.h"
@@ -250,6 +251,7 @@ void TForm1::LoadRace() {
   switch (o.status) {
     case LoadOutcome::Loaded:
       f_.edit->AfterLoad();
+      f_.insight->RaceLoaded();
       // The cover stays for the splash hold of the one-second timer; the first frame is
       // drawn behind it.
       if (f_.canvas->PrepareFrame()) f_.canvas->DrawFrame();

@@ -23,6 +23,9 @@ const char* kUsage =
     "                                [--to SECONDS] [--speed X] [--fps N] [--size WxH]\n"
     "                                [--north-up | --wind-up] [--still]\n"
     "       keelway-cli html         [--data DIR] [--race FILE] [--out HTML] [--mode et|ct]\n"
+    "       keelway-cli wind --estimate [--data DIR] [--race FILE] [--json] [--write]\n"
+    "       keelway-cli manoeuvres   [--data DIR] [--race FILE] [--json] [--out CSV]\n"
+    "       keelway-cli polar        [--data DIR] [--race FILE] [--boat FILE] [--out PNG|CSV]\n"
     "\n"
     "Loads a race as keelway does, then:\n"
     "  summary       prints caption, times, boats, the boats dropped and why, the course and\n"
@@ -50,6 +53,17 @@ const char* kUsage =
     "  html          writes the replay as one web page that any browser opens offline (default:\n"
     "                <race>.html in the documents folder); #t=SECONDS after its address opens\n"
     "                it paused at that race clock, #boat=FILE focuses a boat\n"
+    "  wind          --estimate: the true wind direction estimated from the boats' tacks and\n"
+    "                gybes, a value a minute with its confidence, and how far it is from\n"
+    "                the race's wind file; --write keeps it as the race's wind file\n"
+    "                (winddat/<race>_wind.csv, named on the race file's WF line; a file\n"
+    "                replaced is kept as .bak)\n"
+    "  manoeuvres    every boat's tacks, gybes, mark roundings and penalty turns with their\n"
+    "                duration, speeds and metres lost, and its legs (VMG, time and distance\n"
+    "                on each board); --out writes them as CSV\n"
+    "  polar         boat speed against true wind angle (5-degree bins, 90th percentile) per\n"
+    "                boat and class as CSV on stdout, or into --out (.csv, or .png for the\n"
+    "                picture); --boat one boat (its track file) by wind speed\n"
     "\n"
     "  --data DIR    the data folder (raceadmin/, gpsdat/ ...); --root is the same. Default:\n"
     "                the program's folder in a build tree; for an installed program\n"
@@ -57,7 +71,8 @@ const char* kUsage =
     "                races on the first run\n"
     "  --race FILE   a race file in raceadmin/ (or a path); default: as the window chooses\n"
     "  --out PATH    the file to write\n"
-    "  --json        (summary, check) print one JSON document instead of text\n"
+    "  --json        (summary, check, wind, manoeuvres) print one JSON document instead of\n"
+    "                text\n"
     "  --mode et|ct  elapsed or corrected (handicap) time for a race with factors, whatever\n"
     "                the race file says\n"
     "  --help        this text\n"
@@ -77,8 +92,11 @@ enum : unsigned {
   kSnapshot = 1u << 5,
   kVideo = 1u << 6,
   kHtml = 1u << 7,
-  kEveryCommand = (kHtml << 1) - 1,  // every bit up to the last command
-  kPrints = kSummary | kCheck,       // print on stdout: nothing for --out
+  kWind = 1u << 8,
+  kManoeuvres = 1u << 9,
+  kPolar = 1u << 10,
+  kEveryCommand = (kPolar << 1) - 1,    // every bit up to the last command
+  kPrints = kSummary | kCheck | kWind,  // print on stdout: nothing for --out
   kPictures = kSnapshot | kVideo,
 };
 
@@ -93,7 +111,10 @@ constexpr CommandRow kCommands[] = {{"summary", kSummary},
                                     {"kml-snapshot", kKmlSnapshot},
                                     {"snapshot", kSnapshot},
                                     {"video", kVideo},
-                                    {"html", kHtml}};
+                                    {"html", kHtml},
+                                    {"wind", kWind},
+                                    {"manoeuvres", kManoeuvres},
+                                    {"polar", kPolar}};
 
 // Every option: its name (and the other name that means the same), the name of its value (none:
 // a switch) and the commands that take it.
@@ -107,7 +128,7 @@ constexpr OptionRow kOptions[] = {
     {"data", "root", "DIR", kEveryCommand},
     {"race", nullptr, "FILE", kEveryCommand},
     {"out", nullptr, "PATH", kEveryCommand & ~kPrints},
-    {"json", nullptr, nullptr, kPrints},
+    {"json", nullptr, nullptr, kPrints | kManoeuvres},
     {"mode", nullptr, "et|ct", kEveryCommand & ~kCheck},
     {"at", nullptr, "SECONDS", kKmlSnapshot | kSnapshot},
     {"size", nullptr, "WxH", kPictures},
@@ -119,6 +140,9 @@ constexpr OptionRow kOptions[] = {
     {"to", nullptr, "SECONDS", kVideo},
     {"speed", nullptr, "X", kVideo},
     {"fps", nullptr, "N", kVideo},
+    {"estimate", nullptr, nullptr, kWind},
+    {"write", nullptr, nullptr, kWind},
+    {"boat", nullptr, "FILE", kPolar},
 };
 
 unsigned CommandBit(const QString& name) {
@@ -222,6 +246,19 @@ QString ReadFilm(const QCommandLineParser& parser, VideoOptions& film) {
   return {};
 }
 
+// wind wants --estimate (the one thing it does so far); polar writes a picture or a table.
+QString ReadInsight(const QCommandLineParser& parser, unsigned command, CliOptions& o) {
+  o.estimate = parser.isSet(QStringLiteral("estimate"));
+  o.write = parser.isSet(QStringLiteral("write"));
+  o.boat = parser.value(QStringLiteral("boat"));
+  if (command == kWind && !o.estimate) return QStringLiteral("wind needs --estimate");
+  if (command == kPolar && !o.out.isEmpty() &&
+      !o.out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
+      !o.out.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+    return QStringLiteral("--out of polar wants a .png or a .csv file");
+  return {};
+}
+
 // The values of a command line the parser has taken, checked in the program's order; the first
 // problem found, or empty.
 QString ReadValues(const QCommandLineParser& parser, unsigned command, CliOptions& o) {
@@ -246,6 +283,7 @@ QString ReadValues(const QCommandLineParser& parser, unsigned command, CliOption
     return why;
   if (QString why = ReadSize(parser.value(QStringLiteral("size")), command, o.shot); !why.isEmpty())
     return why;
+  if (QString why = ReadInsight(parser, command, o); !why.isEmpty()) return why;
   return ReadFilm(parser, o.film);
 }
 

@@ -13,12 +13,15 @@ namespace kw {
 
 // What a command line asks for. A value given as an empty text counts as not given.
 struct CliOptions {
-  QString command;  // summary, check, report, kml-race, kml-snapshot, snapshot or video
+  QString command;  // summary, check, report, kml-race, kml-snapshot, snapshot, video, wind,
+                    // manoeuvres or polar
   QString data;     // --data or --root (the last of either); empty: the default folder
   QString race;     // --race; empty: the race the window would open
   QString out;      // --out; empty: the default name in the documents folder
   QString mode;     // --mode: "et", "ct", or empty (as the race file says)
+  QString boat;     // polar --boat: a boat's track file; empty: every boat
   bool json = false;
+  bool estimate = false, write = false;  // wind --estimate [--write]
   double at = 0;  // --at (kml-snapshot, and snapshot of the map), seconds from the gun
   bool fromGiven = false, toGiven = false;  // video: otherwise the replay's whole clock range
   SnapshotOptions shot;  // snapshot and video: at, size, orientation, still map, page

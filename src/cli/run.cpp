@@ -13,6 +13,7 @@
 
 #include "analysis/boat_state.h"
 #include "cli/check.h"
+#include "cli/insight_commands.h"
 #include "cli/snapshot.h"
 #include "cli/summary.h"
 #include "cli/video.h"
@@ -202,7 +203,8 @@ WriteResult WriteDocument(const CliOptions& o, RaceSession& s, const QString& pa
 
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv) {
   std::unique_ptr<QCoreApplication> app;
-  if (argc > 1 && (std::strcmp(argv[1], "snapshot") == 0 || std::strcmp(argv[1], "video") == 0)) {
+  if (argc > 1 && (std::strcmp(argv[1], "snapshot") == 0 || std::strcmp(argv[1], "video") == 0 ||
+                   std::strcmp(argv[1], "polar") == 0)) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     app = std::make_unique<QGuiApplication>(argc, argv);
   } else {
@@ -236,6 +238,7 @@ int RunCliCommand(const CliOptions& o) {
   ChooseRace(o, s);
   if (o.command == QLatin1String("check")) return Check(s, o.json);
   if (const int status = Load(o, s); status != 0) return status;
+  if (IsInsightCommand(o)) return RunInsightCommand(o, s);
   if (o.command == QLatin1String("summary")) {
     if (o.json) {
       Print(SummaryJson(s));

@@ -12,7 +12,7 @@
 namespace kw {
 
 // The application object keelway-cli needs, named "keelway-cli" with the project's version:
-// snapshot and video draw pictures, which need fonts and so the GUI application (on the
+// snapshot, video and polar draw pictures, which need fonts and so the GUI application (on the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise); the other commands need Qt Core
 // only.
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv);

@@ -201,6 +201,7 @@ namespace {
 // What a load starts from, whatever the previous race left.
 void StartLoad(RaceSession& s, LoadHooks& hooks) {
   RaceData& r = s.race;
+  ForgetInsight(s);
   s.play.RepeatActive = 0;
   if (r.EditMode == 1) r.NorthUp = 0;
   hooks.PrepareCover();

@@ -7,6 +7,7 @@
 #include "analysis/mark_passing.h"
 #include "analysis/playback_state.h"
 #include "race/model.h"
+#include "session/insight.h"
 #include "view/scene_parts.h"
 #include "view/view_state.h"
 
@@ -18,6 +19,7 @@ struct RaceSession {
   PlaybackState play;
   PassingResults passing;
   FrameBoats frame;
+  RaceInsight insight;  // made on demand (InsightOf), forgotten by every load
 
   // A frame draws on the session's values.
   operator SceneParts() { return {race, view, play, passing, frame}; }

@@ -42,6 +42,8 @@ const std::vector<CaptionRow>& CaptionTable() {
       {"chkHint", QStringLiteral("Tips"), QStringLiteral("操作説明")},
       {"Button2", QStringLiteral("Attachment"), QStringLiteral("添付資料表示")},
       {"Button5", QStringLiteral("Retouch"), QStringLiteral("画像処理")},
+      {"chkManoeuvres", QStringLiteral("Manoeuvres"), QStringLiteral("マニューバ")},
+      {"btnKeepWind", QStringLiteral("Keep Est. Wind"), QStringLiteral("推定風を保存")},
   };
   return rows;
 }
@@ -84,6 +86,19 @@ const std::vector<TipSpec>& TipTable() {
       {TipId::Screenshot, "Label14", "Label12", false, QStringLiteral("<s> to show ScreenShot"),
        QStringLiteral("<s> to show ScreenShot"), 155, 155, 18},
       {TipId::Logo, "imgLOGO", nullptr, false, QString(), QString(), 160, 160, 100},
+      {TipId::Manoeuvres, "chkManoeuvres", nullptr, false,
+       QStringLiteral("Marks every tack, gybe, mark rounding\nand penalty turn on the tracks;\n"
+                      "rest the pointer on a mark: what it cost"),
+       QStringLiteral("タック・ジャイブ・マーク回航・\nペナルティターンを航跡に表示します\n"
+                      "印にポインタを置くと損失を表示します"),
+       240, 250, 48},
+      {TipId::KeepWind, "btnKeepWind", nullptr, true,
+       QStringLiteral("Keeps the wind estimated from the boats'\ntacks and gybes (dashed) as "
+                      "this race's\nwind file: winddat/<race>_wind.csv"),
+       QStringLiteral(
+           "各艇のタック・ジャイブから推定した風向\n（破線）をこのレースの風データとして\n"
+           "保存します: winddat/<レース>_wind.csv"),
+       270, 280, 48},
   };
   return tips;
 }
@@ -156,6 +171,14 @@ TipBox PlaceTip(TipId id, int language, const TipPlaceInput& in, const QString& 
     case TipId::WindStrip:
       // Beside the strip, over the open map.
       at = {c.left() + c.width() + 5, c.top()};
+      break;
+    case TipId::Manoeuvres:
+      // Beside the switch on the map's side, its foot level with the switch's.
+      at = {c.left() - w - 5, c.top() + c.height() - h};
+      break;
+    case TipId::KeepWind:
+      // Under the command, right edges meeting.
+      at = {c.left() + c.width() - w, c.top() + c.height() + 5};
       break;
   }
   box.rect = QRect(at, QSize(w, h));

@@ -38,6 +38,8 @@ enum class TipId {
   HelpLabel,      // Label12
   Screenshot,     // Label14
   Logo,           // imgLOGO
+  Manoeuvres,     // chkManoeuvres
+  KeepWind,       // btnKeepWind
 };
 
 struct TipSpec {

@@ -5,10 +5,14 @@
 
 #include <QImage>
 
+#include <vector>
+
 #include "analysis/wind_now.h"
 #include "race/model.h"
 
 namespace kw {
+
+struct BoatManoeuvres;
 
 struct RenderState {
   // 0..3 from the pointer position; "Show Name" lifts 0 to 1 before the frame.
@@ -42,6 +46,9 @@ struct RenderState {
   // card (compasst), the wind strip (Image10) with the top of its panel, and the overview.
   QImage CompassCard, WindStrip, Overview;
   int WindStripTop = 0;
+  // Every boat's manoeuvres, marked on the maps while the window's "Manoeuvres" switch is on;
+  // null when it is off.
+  const std::vector<BoatManoeuvres>* Manoeuvres = nullptr;
 };
 
 }  // namespace kw

@@ -20,6 +20,7 @@
 #include "race/text.h"
 #include "view/chart_overlays.h"
 #include "view/geometry.h"
+#include "view/insight_overlays.h"
 #include "view/overview_map.h"
 #include "view/paint.h"
 #include "view/render_state.h"
@@ -344,6 +345,7 @@ SceneResult DrawScene(SceneParts s, RenderState& rs, QImage& map, double t) {
     DrawOverviewMap(s, rs, p);
     if (v.TraceMode == 1) DrawCourseOverlays(s, rs, p);
     DrawComparison(f);
+    DrawManoeuvresOnFrame(s, rs, p, t);
     DrawWindClockOverlays(s, rs, p);
     DrawWakesAndLabels(f);
     DrawHighlights(f);

@@ -65,7 +65,7 @@ const std::vector<ControlPlace>& ControlPanelPlaces() {
         {"Label14", QRect(125, 9, 25, 14)},      {"Button1", QRect(207, 195, 44, 49)},
         {"Button4", QRect(183, 28, 73, 19)},     {"GroupBox2", QRect(12, 56, 65, 55)},
         {"GroupBox1", QRect(83, 56, 71, 45)},    {"pnlDIR", QRect(10, 116, 69, 72)},
-        {"GroupBox4", QRect(83, 109, 71, 78)},   {"Label3", QRect(11, 198, 32, 12)},
+        {"GroupBox4", QRect(83, 109, 71, 60)},   {"Label3", QRect(11, 198, 32, 12)},
         {"ScrollBar2", QRect(48, 197, 106, 16)}, {"usa", QRect(165, 194, 34, 23)},
         {"jpn", QRect(165, 194, 34, 23)},        {"Label2", QRect(9, 226, 36, 12)},
         {"ScrollBar1", QRect(48, 225, 106, 16)}, {"Memo2", QRect(162, 224, 42, 19)},
@@ -75,6 +75,8 @@ const std::vector<ControlPlace>& ControlPanelPlaces() {
                             "ChkBigBoat", "CheckBox4", "Button3",    "Button2"};
     for (int i = 0; i < 8; ++i)
       v.push_back({column[i], QRect(169, 51 + 17 * i, i < 6 ? 86 : 85, 16)});
+    // The manoeuvres' switch, under the sea colour's box (which its AUTO and bar fill).
+    v.push_back({"chkManoeuvres", QRect(83, 171, 84, 16)});
     return v;
   }();
   return places;

@@ -153,6 +153,7 @@ class Track:
         self.mark_windows = []     # (course index, t_from, t_to)
         self.early_cross = []      # start-line crossings before the gun
         self.end = None
+        self.roundings = []        # (t turning in, t back on the next leg) of each rounding
 
     def index(self, t):
         return int(round((t - SIM_T0) / DT))
@@ -388,6 +389,7 @@ def simulate(race, boat):
                     # arrives on the wrong side beats up to the circle first
                     if abs(wrap180(arc - W)) - boat.beat > -8.0:
                         rnd['stage'] = 'arc'
+                        rnd.setdefault('arc_t', t)
                 if rnd['stage'] == 'arc':
                     turn_rate = boat.round_rate
                     if do > r:
@@ -414,6 +416,7 @@ def simulate(race, boat):
                         tack = 1 if wrap180(hx - W) > 0 else -1
                         last_switch = t
                         tr.mark_windows.append((leg, leg_from, t + 30.0))
+                        tr.roundings.append((rnd.get('arc_t', t), t))
                         rnd = None
                         leg += 1
                         leg_from, leg_org = t, (x, y)
@@ -517,6 +520,87 @@ def truth_times(race, boat, tr):
     if tr.finish is not None:
         out[-1] = tr.finish
     return out
+
+
+TURNING = 0.25            # degrees per step (1 deg/s): the helm is turning the boat
+LOSS_WINDOW = 60.0        # seconds after the turn begins over which a loss is counted
+VMG_BEFORE = 20.0         # seconds before the turn that give the speed made good it had
+UNDONE = 5.0              # seconds within which a crossing taken back is no manoeuvre
+
+
+def axis_crossings(race, tr):
+    """Every moment the boat's heading crossed the wind axis between its start and its finish:
+    (time, 'tack' through the wind or 'gybe' through the downwind direction, step index).
+    Crossings while the boat turned round a mark belong to that rounding and are left out."""
+    i0 = tr.index(tr.start) + 1
+    i1 = tr.index(tr.finish) if tr.finish is not None else len(tr.t) - 1
+    out = []
+    prev = wrap180(tr.h[i0 - 1] - race.wind.at(tr.t[i0 - 1])[0])
+    for j in range(i0, i1 + 1):
+        rel = wrap180(tr.h[j] - race.wind.at(tr.t[j])[0])
+        if (rel < 0) != (prev < 0):
+            tack = abs(prev) < 90.0
+            # the fraction of the step at which the angle passed 0 (or 180)
+            fa, fb = (prev, rel) if tack else (wrap360(prev) - 180.0, wrap360(rel) - 180.0)
+            f = fa / (fa - fb) if fa != fb else 0.0
+            tc = tr.t[j - 1] + f * DT
+            if not any(r0 <= tc <= r1 for r0, r1 in tr.roundings):
+                out.append((tc, 'tack' if tack else 'gybe', j))
+        prev = rel
+    # a crossing the boat takes back within a few seconds (the helm changing its mind near a
+    # mark) leaves it on the board it was on: neither is a manoeuvre
+    kept = []
+    for c in out:
+        if kept and kept[-1][1] == c[1] and c[0] - kept[-1][0] < UNDONE:
+            kept.pop()
+        else:
+            kept.append(c)
+    return kept
+
+
+def turn_bounds(tr, j):
+    """Steps where the turn through step j began and ended (the helm moving 1 deg/s or more)."""
+    a = j
+    while a > 1 and abs(wrap180(tr.h[a] - tr.h[a - 1])) > TURNING:
+        a -= 1
+    b = j
+    while b < len(tr.t) - 1 and abs(wrap180(tr.h[b + 1] - tr.h[b])) > TURNING:
+        b += 1
+    return a, b
+
+
+def made_good(tr, i, k, axis):
+    ux, uy = unit(axis)
+    return (tr.x[k] - tr.x[i]) * ux + (tr.y[k] - tr.y[i]) * uy
+
+
+def manoeuvre_truth(race, tr):
+    """Tacks and gybes with their time, kind, how long the boat turned and what it lost: the
+    distance it would have made good along the wind axis (towards the wind for a tack, away from
+    it for a gybe, the axis held as it was when the boat crossed it) at its speed made good of the
+    20 s before it began to turn, over the 60 s from then (less when the next manoeuvre, a mark
+    or the finish comes sooner), minus the distance it made good."""
+    rows = []
+    crossings = axis_crossings(race, tr)
+    begins = [turn_bounds(tr, j)[0] for _, _, j in crossings]
+    stops = begins[1:] + [len(tr.t) - 1]
+    for (tc, kind, j), a, nxt in zip(crossings, begins, stops):
+        b = turn_bounds(tr, j)[1]
+        w = race.wind.at(tc)[0]
+        axis = w if kind == 'tack' else w + 180.0
+        before = max(tr.index(tr.t[a] - VMG_BEFORE), 0)
+        vmg = made_good(tr, before, a, axis) / max(tr.t[a] - tr.t[before], DT)
+        end = tr.t[a] + LOSS_WINDOW
+        for r0, _ in tr.roundings:
+            if r0 > tr.t[a]:
+                end = min(end, r0)
+        if tr.finish is not None:
+            end = min(end, tr.finish)
+        k = min(tr.index(end), nxt, len(tr.t) - 1)
+        span = tr.t[k] - tr.t[a]
+        loss = vmg * span - made_good(tr, a, k, axis)
+        rows.append((tc, kind, tr.t[b] - tr.t[a], span, loss))
+    return rows
 
 
 def closest(race, tr, k):
@@ -1139,6 +1223,30 @@ def wind_file(race, ft):
     return ('\r\n'.join(out) + '\r\n').encode('ascii')
 
 
+def wind_truth(race, ft):
+    """The wind the simulator blew, every 10 s from 5 minutes before the gun to FT."""
+    out = ['t,direction,trueDirection,speed']
+    for t in range(-300, ft + 1, 10):
+        d, kn = race.wind.at(float(t))
+        out.append('%d,%.2f,%.2f,%.2f' % (t, wrap360(d - round(race.mg)), wrap360(d), kn))
+    return ('\n'.join(out) + '\n').encode('utf-8')
+
+
+def manoeuvres_file(race, results):
+    """Per boat, in BN order, its tacks and gybes and its mark roundings, by time."""
+    out = ['file,name,t,kind,turnSeconds,lossWindowSeconds,lossMetres']
+    for b, tr, _ in results:
+        rows = [(tc, kind, '%.2f' % turn, '%.2f' % span, '%.2f' % loss)
+                for tc, kind, turn, span, loss in manoeuvre_truth(race, tr)]
+        times = truth_times(race, b, tr)
+        for k, (kind, _) in enumerate(race.course):
+            if kind == 'M' and times[k] is not None:
+                rows.append((times[k], 'rounding', '', '', ''))
+        for tc, kind, turn, span, loss in sorted(rows):
+            out.append(','.join([b.file, b.name, '%.2f' % tc, kind, turn, span, loss]))
+    return ('\n'.join(out) + '\n').encode('utf-8')
+
+
 def run_race(cfg, files, report):
     race = build_race(cfg)
     entries = []
@@ -1180,6 +1288,8 @@ def run_race(cfg, files, report):
         tt = truth_times(race, b, tr)
         rows.append(','.join([b.file, b.name] + ['' if v is None else '%.2f' % v for v in tt]))
     files['truth/%s.csv' % race.stem] = ('\n'.join(rows) + '\n').encode('utf-8')
+    files['truth/%s-wind.csv' % race.stem] = wind_truth(race, ft)
+    files['truth/%s-manoeuvres.csv' % race.stem] = manoeuvres_file(race, results)
 
     if getattr(race, 'wind_file', None):
         files['winddat/' + race.wind_file] = wind_file(race, ft)
@@ -1397,8 +1507,9 @@ def build():
 
 
 TRUTH_README = """\
-True mark passing times of the demo races, written by tools/demo_sim/simulate.py.
-keelway does not read this folder; the tests compare its mark detection with it.
+True mark passing times, wind and manoeuvres of the demo races, written by
+tools/demo_sim/simulate.py. keelway does not read this folder; the tests
+compare its mark detection, wind estimate and manoeuvres with it.
 
 One CSV per race file (<race-file-stem>.csv), UTF-8, LF line ends.
   file    track file name as given on the BN line
@@ -1416,6 +1527,35 @@ An empty cell means the boat never got there (it retired).
 Times are true time: a boat whose logger clock is wrong still gets correct
 times here, the BN offset being what puts its track right.
 The boat whose BN line names a missing track file has no row.
+
+<race-file-stem>-wind.csv: the wind the simulator blew (the same everywhere
+on the course), one line every 10 s from 5 minutes before the gun to FT.
+  t              seconds after the gun
+  direction      where the wind comes from, in the race file's convention
+                 (as its WD line: true minus round(MG), half to even)
+  trueDirection  the same, true
+  speed          knots
+
+<race-file-stem>-manoeuvres.csv: per boat (BN order), from its start to its
+finish, in time order:
+  file, name     as above
+  t              seconds after the gun, true time
+  kind           tack (the heading crossed the direction the wind came
+                 from), gybe (it crossed the direction the wind blew to) or
+                 rounding (the moment of closest approach to a mark, as in
+                 <race-file-stem>.csv); a crossing while the boat turned
+                 round a mark belongs to that rounding, and one the boat
+                 took back within 5 s (back on the board it was on) is
+                 none
+  turnSeconds    how long the helm turned the boat (1 deg/s or more)
+  lossWindowSeconds, lossMetres
+                 the distance the boat would have made good along the wind
+                 axis (towards the wind for a tack, away from it for a
+                 gybe; the axis as it was at the crossing) at its speed made
+                 good of the 20 s before it began to turn, over the window
+                 from then (60 s, less when the next manoeuvre, a mark or
+                 the finish comes sooner), minus the distance it made good
+Roundings have no turn or loss columns.
 """
 
 
@@ -1434,6 +1574,11 @@ def summary(report):
             if b.missing:
                 lines.append('  %-11s (listed, no track file)' % b.file)
     return '\n'.join(lines)
+
+
+# Files in the simulator's folders that are written by hand: the practice race without a course,
+# for course-editing mode.
+KEPT_BY_HAND = {'raceadmin/enoshima-practice.txt'}
 
 
 def main():
@@ -1468,11 +1613,13 @@ def main():
     else:
         print('warning: PIL not found, no cover.jpg written')
 
-    # we own these four folders: drop stale files from earlier runs
+    # we own these four folders: drop stale files from earlier runs, but not the ones kept by
+    # hand there
     for sub in ('raceadmin', 'gpsdat', 'winddat', 'truth'):
         os.makedirs(os.path.join(out, sub), exist_ok=True)
         for name in os.listdir(os.path.join(out, sub)):
-            if '%s/%s' % (sub, name) not in files:
+            rel = '%s/%s' % (sub, name)
+            if rel not in files and rel not in KEPT_BY_HAND:
                 os.remove(os.path.join(out, sub, name))
     total = 0
     for rel in sorted(files):
