@@ -14,6 +14,7 @@
 //   EditPanels         pnlEDIT1, pnlEDIT2                     edit_panels.h
 //   SmallScreenBar     pnlUsize, Memo11..13                   small_screen_bar.h
 //   HintBox            hintbox                                hint_box.h
+//   InsightPart        chkManoeuvres, btnKeepWind             insight_part.h
 //   LoadingCover       pnlSPLITE                              loading_cover.h
 // The state they share is the FormContext (form_context.h): services, the race session, the
 // display switches and the window's own state.
@@ -65,6 +66,7 @@ class TForm1 : public QWidget {
   EditPanels& editPanels() { return *f_.edit; }
   SmallScreenBar& smallScreen() { return *f_.small; }
   HintBox& hintBox() { return *f_.tips; }
+  InsightPart& insight() { return *f_.insight; }
   LoadingCover& cover() { return *f_.cover; }
   // The widgets the caption, tip and place tables name.
   const WidgetIndex& named() const { return f_.named; }
