@@ -9,6 +9,7 @@
 #include "race/numbers.h"
 #include "race/text.h"
 #include "session/session.h"
+#include "view/insight_overlays.h"
 
 namespace kw {
 
@@ -68,15 +69,6 @@ void LegLine(QTextStream& ts, const RaceData& r, const LegFigures& f) {
 
 }  // namespace
 
-QString ClockText(double seconds) {
-  const long long n = std::llabs(static_cast<long long>(RoundHalfEven(seconds)));
-  return QStringLiteral("%1%2:%3:%4")
-      .arg(seconds < 0 && n > 0 ? '-' : '+')
-      .arg(n / 3600)
-      .arg(n / 60 % 60, 2, 10, QLatin1Char('0'))
-      .arg(n % 60, 2, 10, QLatin1Char('0'));
-}
-
 QJsonObject WindEstimateJson(const RaceSession& s, const RaceInsight& in) {
   const WindEstimate& e = in.estimate;
   QJsonObject o{{"raceFile", s.race.RaceFileName},
@@ -121,7 +113,7 @@ QString WindEstimateText(const RaceSession& s, const RaceInsight& in) {
   ts << "\n     time  direction  confidence\n";
   for (const WindEstimatePoint& p : e.series)
     ts << QStringLiteral("%1  %2  %3\n")
-              .arg(ClockText(p.t), 9)
+              .arg(SignedClockText(p.t), 9)
               .arg(Fixed(p.direction, 1), 9)
               .arg(Fixed(p.confidence, 2), 10);
   return text;
@@ -156,7 +148,7 @@ QString ManoeuvresText(const RaceSession& s, const RaceInsight& in) {
     ts << '\n' << DisplayText(r.BoatName[b]) << "  " << DisplayText(r.BoatTrackFile[b]) << '\n';
     for (const Manoeuvre& x : bm.list)
       ts << QStringLiteral("  %1  %2 %3 s  %4 -> %5 -> %6 kn  lost %7 m\n")
-                .arg(ClockText(x.t), 9)
+                .arg(SignedClockText(x.t), 9)
                 .arg(QString::fromLatin1(ManoeuvreKindName(x.kind)), -9)
                 .arg(Fixed(x.end - x.start, 1), 5)
                 .arg(Fixed(x.speedIn, 2))

@@ -42,15 +42,6 @@ QPolygon Symbol(ManoeuvreKind kind, QPoint c) {
   return {};
 }
 
-QString Clock(double seconds) {
-  const long long n = std::llabs(static_cast<long long>(RoundHalfEven(seconds)));
-  return QStringLiteral("%1%2:%3:%4")
-      .arg(seconds < 0 && n > 0 ? '-' : '+')
-      .arg(n / 3600)
-      .arg(n / 60 % 60, 2, 10, QLatin1Char('0'))
-      .arg(n % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString EstimateLabel(const WindEstimate& e, int language) {
   if (IsJapanese(language))
     return e.enough ? QStringLiteral("- - - 推定風向（各艇のタック・ジャイブから）")
@@ -134,7 +125,8 @@ QString ManoeuvreTipText(const RaceData& race, int boat, const Manoeuvre& m, int
   const QString lost = QString::number(RoundHalfEven(m.lossMetres * 10) / 10, 'f', 1);
   const QString seconds = QString::number(RoundHalfEven((m.end - m.start) * 10) / 10, 'f', 1);
   const QString head = DisplayText(race.BoatName[boat]) + QStringLiteral("\n") +
-                       ManoeuvreKindText(m.kind, language) + QStringLiteral("  ") + Clock(m.t);
+                       ManoeuvreKindText(m.kind, language) + QStringLiteral("  ") +
+                       SignedClockText(m.t);
   if (IsJapanese(language)) return head + QStringLiteral("\n損失 %1 m（%2 秒）").arg(lost, seconds);
   return head + QStringLiteral("\nlost %1 m (%2 s)").arg(lost, seconds);
 }
@@ -164,6 +156,15 @@ void DrawEstimatedWind(QImage& graph, const RaceData& race, const GraphGeometry&
   SetFontPoints(p, 9);
   TextOut(p, g.x0 + 4, g.y0 + 4, EstimateLabel(estimate, language), kEstimate,
           QColor(225, 225, 255));
+}
+
+QString SignedClockText(double seconds) {
+  const long long n = std::llabs(static_cast<long long>(RoundHalfEven(seconds)));
+  return QStringLiteral("%1%2:%3:%4")
+      .arg(seconds < 0 && n > 0 ? '-' : '+')
+      .arg(n / 3600)
+      .arg(n / 60 % 60, 2, 10, QLatin1Char('0'))
+      .arg(n % 60, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace kw

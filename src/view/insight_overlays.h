@@ -23,6 +23,9 @@ struct ViewState;
 struct RenderState;
 struct WindEstimate;
 
+// Seconds from the gun as a signed clock: "+0:17:16", "-0:02:05".
+QString SignedClockText(double seconds);
+
 struct ManoeuvreMark {
   int boat = 0;
   size_t index = 0;  // in the boat's list
