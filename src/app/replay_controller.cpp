@@ -63,6 +63,12 @@ bool ReplayController::CanDraw() const {
   return f_.ws.RaceReady && phase_ != ReplayPhase::Loading;
 }
 
+bool ReplayController::Ticking() const {
+  const bool phase = phase_ == ReplayPhase::Splash || phase_ == ReplayPhase::Playing ||
+                     phase_ == ReplayPhase::Paused;
+  return phase && f_.ws.RaceReady;
+}
+
 bool ReplayController::FramesRunning() const {
   return Timer1->isActive();
 }
@@ -70,9 +76,7 @@ bool ReplayController::FramesRunning() const {
 // ---- Ticks -----------------------------------------------------------------------------------
 
 void ReplayController::Timer1Timer() {
-  const bool ticking = phase_ == ReplayPhase::Splash || phase_ == ReplayPhase::Playing ||
-                       phase_ == ReplayPhase::Paused;
-  if (!ticking || !f_.ws.RaceReady) return;
+  if (!Ticking()) return;
   RaceData& r = f_.session.race;
   PlaybackState& p = f_.session.play;
   if (f_.ws.Page != 1) {
@@ -122,9 +126,7 @@ void ReplayController::FinishGunsAndRankings() {
 }
 
 void ReplayController::Timer2Timer() {
-  const bool ticking = phase_ == ReplayPhase::Splash || phase_ == ReplayPhase::Playing ||
-                       phase_ == ReplayPhase::Paused;
-  if (!ticking || !f_.ws.RaceReady) return;
+  if (!Ticking()) return;
   RaceData& r = f_.session.race;
   PlaybackState& p = f_.session.play;
   MapPanels& panels = *f_.panels;

@@ -39,6 +39,8 @@ class ReplayController : public QObject {
   bool closing() const { return phase_ == ReplayPhase::Closing; }
   // Frames may be drawn: a race is ready and no load, board or close is under way.
   bool CanDraw() const;
+  // The timers' ticks act: a race is ready, in its splash, playing or paused.
+  bool Ticking() const;
 
   // The timers' handlers, public so that tests drive them without real time.
   void Timer1Timer();
