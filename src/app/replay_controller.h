@@ -37,7 +37,8 @@ class ReplayController : public QObject {
   ReplayPhase phase() const { return phase_; }
   bool loading() const { return phase_ == ReplayPhase::Loading; }
   bool closing() const { return phase_ == ReplayPhase::Closing; }
-  // Frames may be drawn: a race is ready and no load, board or close is under way.
+  // Frames may be drawn: a race is ready and no load runs (a board or a question may be up:
+  // a resize still redraws the map under them).
   bool CanDraw() const;
   // The timers' ticks act: a race is ready, in its splash, playing or paused.
   bool Ticking() const;
