@@ -255,26 +255,26 @@ void ComputeLegDistances(const RaceData& race, double cosCentreLat, PassingResul
       const double v = k == n ? pass[n] : pass[k + 1];
       double sum = 0;
       int a = 1;
-      for (int i = 1; i <= N - 1; ++i) {
-        if (t[i] <= u && u < t[i + 1]) {
-          double lat, lon;
-          at(i, u, lat, lon);
-          sum += dist(lat, lon, la[i + 1], lo[i + 1]);
-          a = i + 1;
-          break;
-        }
+      if (const int i = FirstSamplePair(t, 1, N, u); i > 0) {
+        double lat, lon;
+        at(i, u, lat, lon);
+        sum += dist(lat, lon, la[i + 1], lo[i + 1]);
+        a = i + 1;
       }
       int j = N;
-      for (int i = a; i <= N - 1; ++i) {
-        if (t[i] <= v && v < t[i + 1]) {
-          double lat, lon;
-          at(i, v, lat, lon);
-          sum += dist(la[i], lo[i], lat, lon);
-          j = i;
-          break;
-        }
+      if (const int i = FirstSamplePair(t, a, N, v); i > 0) {
+        double lat, lon;
+        at(i, v, lat, lon);
+        sum += dist(la[i], lo[i], lat, lon);
+        j = i;
       }
-      for (int i = a; i < j; ++i) sum += dist(la[i], lo[i], la[i + 1], lo[i + 1]);
+      // Each sample unpacked once, the segments added in order.
+      double lat0 = a < j ? la[a] : 0, lon0 = a < j ? lo[a] : 0;
+      for (int i = a; i < j; ++i) {
+        const double lat1 = la[i + 1], lon1 = lo[i + 1];
+        sum += dist(lat0, lon0, lat1, lon1);
+        lat0 = lat1, lon0 = lon1;
+      }
       const bool unpassed = pass[k] > 900000 || (k < n && pass[k + 1] > 900000);
       legs[k] = unpassed ? 0 : sum;
     }

@@ -239,7 +239,10 @@ bool ReadRaceAndWind(RaceSession& s, LoadHooks& hooks, LoadOutcome& out) {
   // A wind file name that names no file is forgotten here, so that nothing later takes the race
   // for one with wind data.
   const WindReadResult wind = ReadWindFile(r);
-  for (auto* a : {&r.TrackTime, &r.TrackLat, &r.TrackLon, &r.TrackSpeed}) a->clear();
+  r.TrackTime.clear();
+  r.TrackLat.clear();
+  r.TrackLon.clear();
+  r.TrackSpeed.clear();
   r.TrackCourse.clear();
   SetBoatTableCapacity(r);
   if (!wind.ok) {

@@ -64,8 +64,8 @@ QImage DrawTimeBarImage(const RaceData& race, const TimeBarGeometry& g) {
   // takes the colour of the last sample that reaches it: the same picture in one pass over
   // the rows, whatever the track's length.
   if (race.BoatCount >= 1 && race.TrackTime.size() > 1) {
-    const std::vector<double>& time = race.TrackTime[1];
-    const std::vector<int>& course = race.TrackCourse[1];
+    const auto& time = race.TrackTime[1];
+    const auto& course = race.TrackCourse[1];
     const int n = std::min({race.BoatSampleCount[1], static_cast<int>(time.size()) - 1,
                             static_cast<int>(course.size()) - 1});
     int decided = 0;  // rows 1 .. decided - 1 have their colour
@@ -118,8 +118,7 @@ QImage DrawBackTimeBarImage(const RaceData& race, const ViewState& view, const P
              QStringLiteral("START"));
 
   if (play.RepeatActive && race.ClockSpan > 0)
-    FillBox(p, 5, PanelRow(race, g, dragFrom), w - 4, PanelRow(race, g, dragTo),
-            Qt::blue);
+    FillBox(p, 5, PanelRow(race, g, dragFrom), w - 4, PanelRow(race, g, dragTo), Qt::blue);
   return img;
 }
 

@@ -121,15 +121,13 @@ bool OpenTrackFile(const QString& folder, const std::string& file, LoadTrackResu
 }
 
 // What the storing rules counted, and the quality of the n samples kept when asked.
-void CountStored(const TrackStore& store, int n, const std::vector<double>& time,
-                 const std::vector<double>& lat, const std::vector<double>& lon, bool assess,
-                 LoadTrackResult& result) {
+void CountStored(const TrackStore& store, int n, bool assess, LoadTrackResult& result) {
   result.why.outsideWindow = store.outsideWindow();
   result.recordsRead = store.offered() + result.why.Total() - result.why.outsideWindow;
   result.anyFix = store.offered() > 0;
   result.firstFix = store.firstOffered();
   result.lastFix = store.lastOffered();
-  if (assess) result.quality = AssessTrack(time, lat, lon, n);
+  if (assess) result.quality = AssessTrack(store.times(), store.lats(), store.lons(), n);
   // A file no reader takes reads nothing and leaves the zoom alone.
   result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
 }
@@ -156,7 +154,7 @@ LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
   static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
-  CountStored(store, n, r.TrackTime[row], r.TrackLat[row], r.TrackLon[row], assess, result);
+  CountStored(store, n, assess, result);
   ApplyCorrectedTime(r, row);
   return result;
 }
@@ -183,31 +181,10 @@ PreparedTrack ReadTrackJob(const TrackJob& job) {
   static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
   const int n = store.Finish();
   p.stored = true;
-  CountStored(store, n, p.buffer.time, p.buffer.lat, p.buffer.lon, job.assess, result);
+  CountStored(store, n, job.assess, result);
   ApplyCorrectedTime(p.buffer.time, n, job.factor, job.correctedTimeMode);
   return p;
 }
-
-namespace {
-
-// The row as TrackStore leaves it: its first slots (up to the first capacity) keep what the row
-// held before (a dropped boat's samples), later ones are zero, samples 1..n are the track's.
-template <typename T>
-void StoreRow(std::vector<T>& row, std::vector<T>& fresh, int n) {
-  const size_t keep = std::min<size_t>(row.size(), TrackStore::kFirstCapacity);
-  for (size_t i = 0; i < keep && i < fresh.size(); ++i) {
-    if (i == 0 || i > static_cast<size_t>(n)) fresh[i] = row[i];
-  }
-  row.swap(fresh);
-}
-
-template <typename T>
-void GrowRow(std::vector<T>& row, size_t capacity) {
-  row.resize(std::min<size_t>(row.size(), TrackStore::kFirstCapacity));
-  row.resize(capacity);
-}
-
-}  // namespace
 
 LoadTrackResult CommitTrack(RaceData& r, int boatNumber, PreparedTrack&& p) {
   const int row = boatNumber - r.DroppedBoatCount;
@@ -217,11 +194,13 @@ LoadTrackResult CommitTrack(RaceData& r, int boatNumber, PreparedTrack&& p) {
   if (!p.stored) return std::move(p.result);
   TrackBuffer& b = p.buffer;
   const size_t capacity = b.time.size();
-  StoreRow(r.TrackTime[row], b.time, b.count);
-  StoreRow(r.TrackLat[row], b.lat, b.count);
-  StoreRow(r.TrackLon[row], b.lon, b.count);
-  GrowRow(r.TrackSpeed[row], capacity);
-  GrowRow(r.TrackCourse[row], capacity);
+  r.TrackTime[row] = std::move(b.time);
+  r.TrackLat[row] = std::move(b.lat);
+  r.TrackLon[row] = std::move(b.lon);
+  r.TrackSpeed[row].resize(capacity);
+  r.TrackSpeed[row].Zero();
+  r.TrackCourse[row].resize(capacity);
+  r.TrackCourse[row].Zero();
   r.BoatSampleCount[row] = b.count;
   r.BoatSampleInterval[row] = b.interval;
   r.BoatSkippedRecords[row] = p.result.skipped;

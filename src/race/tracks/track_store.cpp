@@ -56,34 +56,16 @@ TrackSettings SettingsOf(const RaceData& race, int row) {
 TrackStore::TrackStore(RaceData& race, int row)
     : race_(&race),
       row_(row),
-      time_(&race.TrackTime[row]),
-      lat_(&race.TrackLat[row]),
-      lon_(&race.TrackLon[row]),
       settings_(SettingsOf(race, row)),
       firstKept_(-static_cast<long long>(settings_.preStartSeconds) - 60) {
-  Grow(capacity_);
   race.BoatSampleCount[row] = 0;
 }
 
 TrackStore::TrackStore(const TrackSettings& settings, TrackBuffer& buffer)
     : buffer_(&buffer),
-      time_(&buffer.time),
-      lat_(&buffer.lat),
-      lon_(&buffer.lon),
       settings_(settings),
       firstKept_(-static_cast<long long>(settings.preStartSeconds) - 60) {
-  Grow(capacity_);
   buffer.count = 0;
-}
-
-void TrackStore::Grow(int capacity) {
-  if (race_) {
-    SetTrackCapacity(*race_, row_, capacity);
-  } else {
-    time_->resize(static_cast<size_t>(capacity));
-    lat_->resize(static_cast<size_t>(capacity));
-    lon_->resize(static_cast<size_t>(capacity));
-  }
 }
 
 void TrackStore::SetRules(const TrackRules& rules) {
@@ -109,25 +91,33 @@ void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
     return;
   }
   ++n_;
-  if (n_ > capacity_ - rules_.growMargin) {
-    capacity_ = n_ + rules_.growStep;
-    Grow(capacity_);
-  }
-  (*time_)[static_cast<size_t>(n_)] = static_cast<double>(s);
-  (*lat_)[static_cast<size_t>(n_)] = lat;
-  (*lon_)[static_cast<size_t>(n_)] = lon;
+  if (n_ > capacity_ - rules_.growMargin) capacity_ = n_ + rules_.growStep;
+  time_.push_back(static_cast<double>(s));
+  lat_.push_back(lat);
+  lon_.push_back(lon);
 }
 
 int TrackStore::Finish() {
   int interval = 30;
   if (n_ >= rules_.intervalMinCount) {
-    const auto& t = *time_;
+    const auto& t = time_;
     interval = RoundInt((t[static_cast<size_t>(n_ - 5)] - t[5]) / (n_ - 10));
   }
+  const size_t count = time_.size(), size = static_cast<size_t>(capacity_);
   if (race_) {
+    race_->TrackTime[row_].Assign(time_.data(), count, size);
+    race_->TrackLat[row_].Assign(lat_.data(), count, size);
+    race_->TrackLon[row_].Assign(lon_.data(), count, size);
+    race_->TrackSpeed[row_].resize(size);
+    race_->TrackSpeed[row_].Zero();
+    race_->TrackCourse[row_].resize(size);
+    race_->TrackCourse[row_].Zero();
     race_->BoatSampleCount[row_] = n_;
     race_->BoatSampleInterval[row_] = interval;
   } else {
+    buffer_->time.Assign(time_.data(), count, size);
+    buffer_->lat.Assign(lat_.data(), count, size);
+    buffer_->lon.Assign(lon_.data(), count, size);
     buffer_->count = n_;
     buffer_->interval = interval;
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "race/errors.h"
+#include "race/track_columns.h"
 
 namespace kw {
 
@@ -81,10 +82,11 @@ struct TrackSettings {
 };
 TrackSettings SettingsOf(const RaceData& race, int row);
 
-// One track read apart from the race tables: time, latitude and longitude grown exactly as they
-// would have grown in the boat's row, the sample count and the mean interval.
+// One track read apart from the race tables: time, latitude and longitude sized and packed
+// exactly as they would have been in the boat's row, the sample count and the mean interval.
 struct TrackBuffer {
-  std::vector<double> time, lat, lon;
+  TimeColumn time;
+  PositionColumn lat, lon;
   int count = 0, interval = 0;
 };
 
@@ -108,11 +110,16 @@ class TrackStore {
   // the gun (after the boat's clock correction).
   void AddAt(double utcDayCount, double lat, double lon);
   void AddSeconds(long long seconds, double lat, double lon);
-  // Sets the sample count and the mean interval; returns the sample count.
+  // Packs the samples into the row (or the buffer), sets the sample count and the mean
+  // interval; returns the sample count.
   int Finish();
 
   int count() const { return n_; }
   double raceDate() const;
+  // The kept samples as offered, before Finish packs them (slot 0 unused).
+  const std::vector<double>& times() const { return time_; }
+  const std::vector<double>& lats() const { return lat_; }
+  const std::vector<double>& lons() const { return lon_; }
   // Every record offered, kept or not; those outside the storing window; the first and last
   // offered, in file order, as seconds from the gun after the clock correction.
   int offered() const { return offeredAll_; }
@@ -121,12 +128,12 @@ class TrackStore {
   long long lastOffered() const { return lastOffered_; }
 
  private:
-  void Grow(int capacity);
-
   RaceData* race_ = nullptr;  // row mode
   int row_ = 0;
   TrackBuffer* buffer_ = nullptr;  // buffer mode
-  std::vector<double>*time_, *lat_, *lon_;
+  // The samples as read, packed by Finish. The row's size follows the growth rules (capacity_);
+  // these grow as vectors do.
+  std::vector<double> time_{0.0}, lat_{0.0}, lon_{0.0};
   TrackSettings settings_;
   int n_ = 0;
   int capacity_ = kFirstCapacity;
