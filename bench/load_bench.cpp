@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -308,6 +309,75 @@ long long WriteOffshore(const QString& root) {
   return total;
 }
 
+// A five-day ocean race: 80 boats logging every second from five minutes before the gun round a
+// 620-mile course (north 185 miles, east 196, back south-west 236 to the start line) at 5.3 to
+// 5.7 knots, zigzagging a third of a mile either side of the rhumb line every half hour as boats
+// tack and gybe (straight near the marks, so that each is passed clearly). They finish after
+// 108 to 117 hours and stay at the finish. About 2.7 GB of GPX, written boat by boat; never kept.
+long long WriteOcean(const QString& root) {
+  QDir(root).mkpath("raceadmin");
+  QDir(root).mkpath("gpsdat");
+  constexpr int kPre = 300, kOceanSamples = 5 * 86400 + kPre;
+  const double pi = std::acos(-1.0);
+  const double cosLat = std::cos(36.5 * pi / 180);
+  const double way[5][2] = {{2114.95, 8367.0},
+                            {2299.98, 8367.0},
+                            {2250.0, 8367 + 190 / cosLat + 0.02},
+                            {2114.90, 8367.02},
+                            {2114.60, 8367.02}};
+  std::string race =
+      "T1,Ocean bench\nST,2007/05/12 10:00:00\nFT,2007/05/17 10:00:00\nTD,9\nBT,5\n"
+      "MK,2300,8367\nMK,2250," +
+      std::to_string(8367 + 190 / cosLat) + "\nLN,2115,8366.7,2115,8367.3\nCRS,L1,MK1,MK2,L1\n";
+  long long total = 0;
+  std::string s;
+  char buf[160];
+  for (int b = 1; b <= kBoats; ++b) {
+    s.assign("<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"bench\"><trk><trkseg>\n");
+    s.reserve(static_cast<size_t>(kOceanSamples) * 80);
+    const double knots = 5.3 + 0.005 * b;
+    const double side = (b - 40) * 0.002;
+    for (int i = 0; i < kOceanSamples; ++i) {
+      const int t = i - kPre;
+      double lat = way[0][0] - 0.01, lon = way[0][1] + side;
+      double left = t > 0 ? knots * t / 3600 : -1;  // miles sailed
+      for (int k = 0; k < 4 && left >= 0; ++k) {
+        const double dy = way[k + 1][0] - way[k][0], dx = (way[k + 1][1] - way[k][1]) * cosLat;
+        const double leg = std::hypot(dx, dy);
+        if (left > leg && k < 3) {
+          left -= leg;
+          continue;
+        }
+        const double along = std::min(left, leg);
+        // A triangle wave across the leg, fading out a few miles from either end.
+        const double phase = std::fmod(t / 1800.0 + b * 0.01, 1.0);
+        const double zig = (phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase) *
+                           std::min({0.33, along / 10, (leg - along) / 10});
+        lat = way[k][0] + (dy * along - dx * zig) / leg;
+        lon = way[k][1] + side + (dx * along + dy * zig) / leg / cosLat;
+        if (left > leg) lat = way[4][0], lon = way[4][1] + side;  // finished: stays put
+        break;
+      }
+      const int u = 3600 + t;  // UTC seconds from 2007-05-12 00:00
+      std::snprintf(buf, sizeof buf,
+                    "<trkpt lat=\"%.7f\" lon=\"%.7f\"><time>2007-05-%02dT%02d:%02d:%02dZ</time>"
+                    "</trkpt>\n",
+                    lat / 60, lon / 60, 12 + u / 86400, u / 3600 % 24, u / 60 % 60, u % 60);
+      s += buf;
+    }
+    s += "</trkseg></trk></gpx>\n";
+    total += static_cast<long long>(s.size());
+    QFile f(root + QStringLiteral("/gpsdat/c%1.gpx").arg(b));
+    if (!f.open(QIODevice::WriteOnly) || f.write(s.data(), static_cast<qint64>(s.size())) < 0)
+      return -1;
+    race += "BN,c" + std::to_string(b) + ".gpx,Boat " + std::to_string(b) + ",1.0\n";
+  }
+  QFile f(root + "/raceadmin/ocean.txt");
+  if (!f.open(QIODevice::WriteOnly)) return -1;
+  f.write(race.data(), static_cast<qint64>(race.size()));
+  return total;
+}
+
 }  // namespace
 
 // "--write-fleet DIR" writes the fleet as a data folder and ends, so that the whole program
@@ -320,6 +390,12 @@ int main(int argc, char** argv) {
   }
   if (argc == 3 && std::string(argv[1]) == "--write-offshore") {
     const long long bytes = WriteOffshore(QString::fromLocal8Bit(argv[2]));
+    if (bytes < 0) return 1;
+    std::printf("%lld bytes of GPX in %s\n", bytes, argv[2]);
+    return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "--write-ocean") {
+    const long long bytes = WriteOcean(QString::fromLocal8Bit(argv[2]));
     if (bytes < 0) return 1;
     std::printf("%lld bytes of GPX in %s\n", bytes, argv[2]);
     return 0;
