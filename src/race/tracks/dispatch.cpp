@@ -103,19 +103,19 @@ namespace {
 // The file named in the race file, read whole, and the reader it takes. False when there is
 // nothing to parse: no such file (fileFound stays false), or a read that failed (the error).
 bool OpenTrackFile(const QString& folder, const std::string& file, LoadTrackResult& result,
-                   std::string& data, QString& name, TrackFormat& format) {
+                   FileBytes& bytes, QString& name, TrackFormat& format) {
   const QString path = ResolveFile(folder, file);
   if (path.isEmpty()) return false;
   result.fileFound = true;
   name = QFileInfo(path).fileName();
   QString why;
-  if (!ReadWholeFile(path, data, &why)) {
+  if (!bytes.Read(path, &why)) {
     result.ok = false;
     result.error = {name, 0, why};
     return false;
   }
   format = FormatOfName(name);
-  if (format == TrackFormat::None) format = FormatOfContent(data);
+  if (format == TrackFormat::None) format = FormatOfContent(bytes.view());
   result.formatKnown = format != TrackFormat::None;
   return true;
 }
@@ -143,15 +143,15 @@ LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
   if (r.DroppedBoatCount > 0) CompactBoat(r, boatNumber, row);
   r.BoatSampleCount[row] = 0;
   r.BoatSkippedRecords[row] = 0;
-  std::string data;
+  FileBytes bytes;
   QString name;
   TrackFormat format = TrackFormat::None;
   if (!OpenTrackFile(r.ProgramFolder + QStringLiteral("gpsdat/"), r.BoatTrackFile[row], result,
-                     data, name, format))
+                     bytes, name, format))
     return result;
   TrackStore store(r, row);
   if (processEvents) store.SetEventPump(processEvents);
-  static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
+  static_cast<TrackReadResult&>(result) = ReadTrackData(format, bytes.view(), name, store);
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
   CountStored(store, n, assess, result);
@@ -170,15 +170,14 @@ TrackJob JobOf(const RaceData& r, int boatNumber, bool assess) {
   return job;
 }
 
-PreparedTrack ReadTrackJob(const TrackJob& job) {
+PreparedTrack ReadTrackJob(const TrackJob& job, FileBytes& bytes) {
   PreparedTrack p;
   LoadTrackResult& result = p.result;
-  std::string data;
   QString name;
   TrackFormat format = TrackFormat::None;
-  if (!OpenTrackFile(job.folder, job.file, result, data, name, format)) return p;
+  if (!OpenTrackFile(job.folder, job.file, result, bytes, name, format)) return p;
   TrackStore store(job.settings, p.buffer);
-  static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
+  static_cast<TrackReadResult&>(result) = ReadTrackData(format, bytes.view(), name, store);
   const int n = store.Finish();
   p.stored = true;
   CountStored(store, n, job.assess, result);
