@@ -294,6 +294,15 @@ void PositionColumn::Assign(const double* values, size_t count, size_t n) {
   }
 }
 
+void PositionColumn::AssignDegrees7(const std::vector<int32_t>& q, size_t size) {
+  raw_.assign(size, 0);
+  std::copy(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(std::min(q.size(), size)),
+            raw_.begin());
+  aside_.clear();
+  grid_ = Grid::Degrees7;
+  rounded_ = false;
+}
+
 size_t PositionColumn::MemoryBytes() const {
   return raw_.capacity() * sizeof(int32_t) + aside_.size() * 16;
 }

@@ -77,24 +77,56 @@ double TrackStore::raceDate() const {
   return settings_.raceDate;
 }
 
-void TrackStore::AddAt(double utcDayCount, double lat, double lon) {
-  AddSeconds(SecondsBetween(settings_.startUtc, utcDayCount), lat, lon);
-}
-
-void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
+bool TrackStore::Keep(long long seconds, long long& s) {
   if (rules_.pumpsEvents && pump_ && ++offered_ % kPumpEvery == 0) pump_();
-  const long long s = seconds + settings_.offset;
+  s = seconds + settings_.offset;
   if (offeredAll_++ == 0) firstOffered_ = s;
   lastOffered_ = s;
   if (s <= firstKept_ || (rules_.upperLimit && !(static_cast<double>(s) < lastKept_))) {
     ++outside_;
-    return;
+    return false;
   }
   ++n_;
   if (n_ > capacity_ - rules_.growMargin) capacity_ = n_ + rules_.growStep;
   time_.push_back(static_cast<double>(s));
+  return true;
+}
+
+void TrackStore::SwitchToMinutes() {
+  lat_ = Minutes(lat_, latE7_);
+  lon_ = Minutes(lon_, lonE7_);
+  latE7_ = {};
+  lonE7_ = {};
+  degreesE7_ = false;
+}
+
+std::vector<double> TrackStore::Minutes(const std::vector<double>& minutes,
+                                        const std::vector<int32_t>& degreesE7) const {
+  if (!degreesE7_) return minutes;
+  std::vector<double> out(degreesE7.size());
+  for (size_t i = 0; i < out.size(); ++i)
+    out[i] = PositionColumn::Decode(PositionColumn::Grid::Degrees7, degreesE7[i]);
+  return out;
+}
+
+void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
+  long long s;
+  if (!Keep(seconds, s)) return;
+  if (degreesE7_) SwitchToMinutes();
   lat_.push_back(lat);
   lon_.push_back(lon);
+}
+
+void TrackStore::AddAtDegreesE7(double utcDayCount, int32_t latE7, int32_t lonE7) {
+  long long s;
+  if (!Keep(SecondsBetween(settings_.startUtc, utcDayCount), s)) return;
+  if (degreesE7_) {
+    latE7_.push_back(latE7);
+    lonE7_.push_back(lonE7);
+  } else {
+    lat_.push_back(PositionColumn::Decode(PositionColumn::Grid::Degrees7, latE7));
+    lon_.push_back(PositionColumn::Decode(PositionColumn::Grid::Degrees7, lonE7));
+  }
 }
 
 int TrackStore::Finish() {
@@ -104,10 +136,18 @@ int TrackStore::Finish() {
     interval = RoundInt((t[static_cast<size_t>(n_ - 5)] - t[5]) / (n_ - 10));
   }
   const size_t count = time_.size(), size = static_cast<size_t>(capacity_);
+  auto pack = [&](PositionColumn& column, const std::vector<double>& minutes,
+                  const std::vector<int32_t>& degreesE7) {
+    if (degreesE7_) {
+      column.AssignDegrees7(degreesE7, size);
+    } else {
+      column.Assign(minutes.data(), count, size);
+    }
+  };
   if (race_) {
     race_->TrackTime[row_].Assign(time_.data(), count, size);
-    race_->TrackLat[row_].Assign(lat_.data(), count, size);
-    race_->TrackLon[row_].Assign(lon_.data(), count, size);
+    pack(race_->TrackLat[row_], lat_, latE7_);
+    pack(race_->TrackLon[row_], lon_, lonE7_);
     race_->TrackSpeed[row_].resize(size);
     race_->TrackSpeed[row_].Zero();
     race_->TrackCourse[row_].resize(size);
@@ -116,8 +156,8 @@ int TrackStore::Finish() {
     race_->BoatSampleInterval[row_] = interval;
   } else {
     buffer_->time.Assign(time_.data(), count, size);
-    buffer_->lat.Assign(lat_.data(), count, size);
-    buffer_->lon.Assign(lon_.data(), count, size);
+    pack(buffer_->lat, lat_, latE7_);
+    pack(buffer_->lon, lon_, lonE7_);
     buffer_->count = n_;
     buffer_->interval = interval;
   }

@@ -4,12 +4,14 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "race/datetime.h"
 #include "race/errors.h"
 #include "race/track_columns.h"
 
@@ -108,8 +110,14 @@ class TrackStore {
 
   // A record at a UTC day-count date-time; kept when later than PreStartSeconds + 60 before
   // the gun (after the boat's clock correction).
-  void AddAt(double utcDayCount, double lat, double lon);
+  void AddAt(double utcDayCount, double lat, double lon) {
+    AddSeconds(SecondsBetween(settings_.startUtc, utcDayCount), lat, lon);
+  }
   void AddSeconds(long long seconds, double lat, double lon);
+  // A record whose position the reader holds exactly in units of 1e-7 degree (decimal degrees
+  // written with at most seven decimals; never INT32_MIN): the same sample as AddAt with the
+  // degrees times 60, but packed without a search for its grid.
+  void AddAtDegreesE7(double utcDayCount, int32_t latE7, int32_t lonE7);
   // Packs the samples into the row (or the buffer), sets the sample count and the mean
   // interval; returns the sample count.
   int Finish();
@@ -118,8 +126,8 @@ class TrackStore {
   double raceDate() const;
   // The kept samples as offered, before Finish packs them (slot 0 unused).
   const std::vector<double>& times() const { return time_; }
-  const std::vector<double>& lats() const { return lat_; }
-  const std::vector<double>& lons() const { return lon_; }
+  std::vector<double> lats() const { return Minutes(lat_, latE7_); }
+  std::vector<double> lons() const { return Minutes(lon_, lonE7_); }
   // Every record offered, kept or not; those outside the storing window; the first and last
   // offered, in file order, as seconds from the gun after the clock correction.
   int offered() const { return offeredAll_; }
@@ -131,9 +139,20 @@ class TrackStore {
   RaceData* race_ = nullptr;  // row mode
   int row_ = 0;
   TrackBuffer* buffer_ = nullptr;  // buffer mode
+  // Whether the record at `seconds` (from the gun, before the clock correction) is kept; counts
+  // it either way.
+  bool Keep(long long seconds, long long& kept);
+  // Positions in minutes from whichever of the two lists holds them.
+  std::vector<double> Minutes(const std::vector<double>& minutes,
+                              const std::vector<int32_t>& degreesE7) const;
+  void SwitchToMinutes();
+
   // The samples as read, packed by Finish. The row's size follows the growth rules (capacity_);
-  // these grow as vectors do.
-  std::vector<double> time_{0.0}, lat_{0.0}, lon_{0.0};
+  // these grow as vectors do. Positions stay in 1e-7 degrees (latE7_, lonE7_) while every
+  // record came so, else they are minutes (lat_, lon_).
+  std::vector<double> time_{0.0}, lat_, lon_;
+  std::vector<int32_t> latE7_{0}, lonE7_{0};
+  bool degreesE7_ = true;
   TrackSettings settings_;
   int n_ = 0;
   int capacity_ = kFirstCapacity;
