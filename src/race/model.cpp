@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "race/boat_threads.h"
 #include "race/geodesy.h"
 #include "race/numbers.h"
 
@@ -102,45 +103,43 @@ void CompactBoat(RaceData& r, int from, int to) {
 }
 
 void DeriveSpeedAndCourse(RaceData& r, double cosCentreLat) {
+  ForEachBoat(r, [&r, cosCentreLat](int b) { DeriveSpeedAndCourse(r, cosCentreLat, b); });
+}
+
+void DeriveSpeedAndCourse(RaceData& r, double cosCentreLat, int b) {
   const double east = 1852.0 * cosCentreLat;
-  std::vector<double> t, la, lo, seg;
-  for (int b = 1; b <= r.BoatCount; ++b) {
-    const int n = r.BoatSampleCount[b];
-    auto& speed = r.TrackSpeed[b];
-    auto& course = r.TrackCourse[b];
-    speed.Zero();
-    course.Zero();
-    if (n < 6) continue;
-    // Each sample is unpacked once and each segment measured once: the speed windows below
-    // take every segment up to three times.
-    t.resize(static_cast<size_t>(n) + 1);
-    la.resize(t.size());
-    lo.resize(t.size());
-    seg.resize(t.size());
-    for (int i = 1; i <= n; ++i) {
-      t[i] = r.TrackTime[b][i];
-      la[i] = r.TrackLat[b][i];
-      lo[i] = r.TrackLon[b][i];
-    }
-    for (int i = 1; i < n; ++i) {
-      double dy = (la[i + 1] - la[i]) * 1852.0;
-      double dx = (lo[i + 1] - lo[i]) * east;
-      seg[i] = std::sqrt(dx * dx + dy * dy);
-    }
-    int previous = 0;
-    for (int j = 1; j <= n - 1; ++j) {
-      double north = (la[j + 1] - la[j]) * 1852.0;
-      double dx = (lo[j + 1] - lo[j]) * east;
-      const int c = dx == 0 && north == 0 && j > 1 ? previous : RoundInt(BearingOf(dx, north));
-      course.Set(j, c);
-      previous = c;
-      const int a = j >= 2 ? j - 1 : 1;
-      const int z = std::min(j + 2, n);
-      double sum = 0;
-      for (int i = a; i < z; ++i) sum += seg[i];
-      double dt = t[z] - t[a];
-      speed.Set(j, dt > 0 ? sum / dt * 3.6 / 1.852 : 0);
-    }
+  const int n = r.BoatSampleCount[b];
+  auto& speed = r.TrackSpeed[b];
+  auto& course = r.TrackCourse[b];
+  speed.Zero();
+  course.Zero();
+  if (n < 6) return;
+  // Each sample is unpacked once and each segment measured once: the speed windows below take
+  // every segment up to three times.
+  std::vector<double> t(static_cast<size_t>(n) + 1), la(t.size()), lo(t.size()), seg(t.size());
+  for (int i = 1; i <= n; ++i) {
+    t[i] = r.TrackTime[b][i];
+    la[i] = r.TrackLat[b][i];
+    lo[i] = r.TrackLon[b][i];
+  }
+  for (int i = 1; i < n; ++i) {
+    double dy = (la[i + 1] - la[i]) * 1852.0;
+    double dx = (lo[i + 1] - lo[i]) * east;
+    seg[i] = std::sqrt(dx * dx + dy * dy);
+  }
+  int previous = 0;
+  for (int j = 1; j <= n - 1; ++j) {
+    double north = (la[j + 1] - la[j]) * 1852.0;
+    double dx = (lo[j + 1] - lo[j]) * east;
+    const int c = dx == 0 && north == 0 && j > 1 ? previous : RoundInt(BearingOf(dx, north));
+    course.Set(j, c);
+    previous = c;
+    const int a = j >= 2 ? j - 1 : 1;
+    const int z = std::min(j + 2, n);
+    double sum = 0;
+    for (int i = a; i < z; ++i) sum += seg[i];
+    double dt = t[z] - t[a];
+    speed.Set(j, dt > 0 ? sum / dt * 3.6 / 1.852 : 0);
   }
 }
 

@@ -193,8 +193,10 @@ void SetTrackSamples(RaceData& race, int row, const std::vector<double>& time,
 // Moves boat row `from` down to row `to` (a boat before it was dropped).
 void CompactBoat(RaceData& race, int from, int to);
 
-// Fills TrackSpeed and TrackCourse for every boat from positions and times.
+// Fills TrackSpeed and TrackCourse for every boat from positions and times (the boats shared
+// among the cores); the second form for boat b alone.
 void DeriveSpeedAndCourse(RaceData& race, double cosCentreLat);
+void DeriveSpeedAndCourse(RaceData& race, double cosCentreLat, int b);
 
 // In corrected-time mode, scales the times after the gun of one boat row by its factor.
 void ApplyCorrectedTime(RaceData& race, int row);
