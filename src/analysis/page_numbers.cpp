@@ -1,12 +1,16 @@
 #include "analysis/page_numbers.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "analysis/mark_passing.h"
 #include "race/model.h"
 #include "race/numbers.h"
+#include "race/track_outline.h"
 
 namespace kw {
 
@@ -74,6 +78,21 @@ class RowCollapser {
     count_ = 1;
   }
 
+  // Whether a stretch of points on row y with x from lo to hi can be taken as its extremes and
+  // its last point: the row is y and already has four points or more, so that nothing else
+  // about them counts, or they all are the row's last point, which they would leave as it is.
+  // With `rowsOnly`, any stretch on the row: the row then keeps four points whatever they were.
+  bool TakesExtremes(int y, int lo, int hi, bool rowsOnly) const {
+    return count_ > 0 && first_.y() == y &&
+           (rowsOnly || count_ >= 4 || (lo == hi && lo == last_.x() && last_.y() == y));
+  }
+  void AddExtremes(int lo, int hi, QPoint last) {
+    if (!(lo == hi && last == last_ && lo == last_.x())) count_ = std::max(count_, 4);
+    lo_ = std::min(lo_, lo);
+    hi_ = std::max(hi_, hi);
+    last_ = last;
+  }
+
   void Flush() {
     if (count_ == 0) return;
     Emit(first_);
@@ -97,6 +116,134 @@ class RowCollapser {
   int lo_ = 0, hi_ = 0, count_ = 0;
 };
 
+// The block summaries of a boat's track when they can stand in for samples 1..n: made from the
+// track as it is, with times that never go back, so that rows follow one another.
+const TrackBlocks* UsableBlocks(const RaceData& race, int boat, int n) {
+  if (!Has(race.TrackBlockSummaries, boat)) return nullptr;
+  const TrackBlocks& t = race.TrackBlockSummaries[boat];
+  if (!t.UsableFor(race, boat) || !race.TrackTime[boat].RisesThrough(n)) return nullptr;
+  return &t;
+}
+
+// Samples ia..ib of 1..n are those inside the replay window, when the times never go back.
+std::pair<int, int> WindowRange(const TimeColumn& time, int n, double from, double to) {
+  auto firstAbove = [&](auto above) {  // the first i with above(time[i]), n + 1 when none
+    int lo = 1, hi = n + 1;
+    while (lo < hi) {
+      const int mid = lo + (hi - lo) / 2;
+      if (above(time[mid])) {
+        hi = mid;
+      } else {
+        lo = mid + 1;
+      }
+    }
+    return lo;
+  };
+  return {firstAbove([from](double t) { return t >= from; }),
+          firstAbove([to](double t) { return t > to; }) - 1};
+}
+
+// Whether a block's courses all lie on one side of the plot's edge and turn too little between
+// neighbours to cross it: then their points run from the x of its lowest to that of its highest
+// course, which are set.
+bool CourseBlockInside(const TrackBlocks::Block& k, double turn, const GraphGeometry& g, int& lo,
+                       int& hi) {
+  const int uLo = k.course0 + k.turnLo, uHi = k.course0 + k.turnHi;
+  const int cLo = (uLo % 360 + 360) % 360, cHi = (uHi % 360 + 360) % 360;
+  auto angle = [turn](int c) {  // as DirectionX brings it into the plot
+    double a = c + turn;
+    if (a < 0) a += 360;
+    if (a > 360) a -= 360;
+    return a;
+  };
+  const double aLo = angle(cLo), aHi = angle(cHi);
+  if (!(aLo > 0.5 && aHi < 359.5 && std::fabs((aHi - aLo) - (uHi - uLo)) < 1e-6)) return false;
+  // North written 360 must land where 0 does (it does, bar a rounding of the last bit).
+  if (k.has360 && g.DirectionX(360 + turn) != g.DirectionX(0 + turn)) return false;
+  // A turn of `step` moves at most step x dirScale + 1 pixels: never the half plot of a crossing.
+  if ((k.step * g.dirScale + 1) * 2 > g.W1) return false;
+  lo = g.DirectionX(cLo + turn);
+  hi = g.DirectionX(cHi + turn);
+  return true;
+}
+
+// The last sample from i (at most ib) on the row y of sample i: times never go back, so the
+// rows do not either. Found from a guess (a sample a second up to the row's last second: exact
+// for one-second logs), then by doubling steps and halving.
+int RowEnd(const TimeColumn& time, const GraphGeometry& g, int y, int i, int ib) {
+  int lo = i;  // on the row
+  const double rowLast = g.clockFirst + (g.y0 + g.H - y + 0.5) / g.yScale;
+  const double ahead = std::clamp(rowLast - time[i], 0.0, static_cast<double>(ib - i));
+  if (const int guess = i + static_cast<int>(ahead); guess > i && g.TimeY(time[guess]) == y)
+    lo = guess;
+  int step = 1;
+  while (lo + step <= ib && g.TimeY(time[lo + step]) == y) lo += step, step *= 2;
+  int hi = std::min(lo + step, ib + 1);  // past the row (or past ib)
+  while (hi - lo > 1) {
+    const int mid = lo + (hi - lo) / 2;
+    if (g.TimeY(time[mid]) == y) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
+}
+
+// Walks samples ia..ib of a track whose block summaries stand in for it, row by row: add(i, y)
+// for each sample, but at the first sample of a block (the largest first) that lies on the row,
+// take(block, last, y) may take the rest of the block at once; it returns false to decline.
+// Where same(block) says every sample of a fine block gives the same x, the samples after i in
+// it on this row would only repeat i's point and are passed over. ahead(i) asks for the
+// memory of sample i.
+template <typename Add, typename Take, typename Same, typename Ahead>
+void WalkBlocks(const TrackBlocks& t, const TimeColumn& time, const GraphGeometry& g, int ia,
+                int ib, Add add, Take take, Same same, Ahead ahead) {
+  size_t asked = SIZE_MAX;  // the fine block same() was last asked about, and its answer
+  bool alike = false;
+  for (int i = ia; i <= ib;) {
+    const int y = g.TimeY(time[i]);
+    const int rowEnd = RowEnd(time, g, y, i, ib);
+    // The rows two and three ahead asked for now: each row's few samples and blocks lie far
+    // from the last row's, so each would otherwise wait for memory.
+    for (int r : {2, 3}) {
+      const auto at = static_cast<size_t>(rowEnd + (rowEnd - i + 1) * r);
+      time.Prefetch(at);
+      ahead(at);
+      for (const auto* blocks : {&t.fine, &t.middle, &t.coarse}) {
+        const size_t k = at / (blocks == &t.fine     ? TrackBlocks::kFine
+                               : blocks == &t.middle ? TrackBlocks::kMiddle
+                                                     : TrackBlocks::kCoarse);
+        if (k < blocks->size()) PrefetchAt(&(*blocks)[k]);
+      }
+    }
+    while (i <= rowEnd) {
+      add(i, y);
+      int next = i + 1;
+      for (int size : {TrackBlocks::kCoarse, TrackBlocks::kMiddle, TrackBlocks::kFine}) {
+        const int last = i + size - 1;
+        if ((i - 1) % size != 0 || last > rowEnd) continue;
+        const auto& blocks = size == TrackBlocks::kCoarse   ? t.coarse
+                             : size == TrackBlocks::kMiddle ? t.middle
+                                                            : t.fine;
+        const size_t k = static_cast<size_t>(i - 1) / static_cast<size_t>(size);
+        if (k >= blocks.size() || !blocks[k].plain || !take(blocks[k], last, y)) continue;
+        next = last + 1;
+        break;
+      }
+      if (next == i + 1) {
+        const size_t k = static_cast<size_t>(i - 1) / TrackBlocks::kFine;
+        if (k != asked) {  // once per block: the walk goes on through one that is not
+          asked = k;
+          alike = k < t.fine.size() && t.fine[k].plain && same(t.fine[k]);
+        }
+        if (alike) next = std::min(static_cast<int>((k + 1) * TrackBlocks::kFine), rowEnd) + 1;
+      }
+      i = next;
+    }
+  }
+}
+
 }  // namespace
 
 double MaxBoatSpeed(const RaceData& race) {
@@ -104,7 +251,20 @@ double MaxBoatSpeed(const RaceData& race) {
   for (int b = 1; b <= race.BoatCount && Has(race.TrackSpeed, b); ++b) {
     const auto& speed = race.TrackSpeed[b];
     const int n = std::min<int>(SampleCount(race, b), static_cast<int>(speed.size()) - 1);
-    for (int i = 1; i <= n; ++i) best = std::max(best, speed[i]);
+    int i = 1;
+    if (const TrackBlocks* t = UsableBlocks(race, b, n)) {
+      // Whole blocks by their highest speed, blocks with a value kept aside sample by sample.
+      for (const TrackBlocks::Block& k : t->coarse) {
+        if (i + TrackBlocks::kCoarse - 1 > n) break;
+        if (k.plain) {
+          best = std::max(best, k.speedHi / 100.0);
+        } else {
+          for (int j = i; j < i + TrackBlocks::kCoarse; ++j) best = std::max(best, speed[j]);
+        }
+        i += TrackBlocks::kCoarse;
+      }
+    }
+    for (; i <= n; ++i) best = std::max(best, speed[i]);
   }
   return best;
 }
@@ -157,7 +317,7 @@ std::vector<TimeGridLine> TimeGrid(const GraphGeometry& g) {
   return lines;
 }
 
-Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat) {
+Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat, bool rowsOnly) {
   Runs runs;
   if (!Has(race.TrackCourse, boat)) return runs;
   const auto& time = race.TrackTime[boat];
@@ -165,13 +325,16 @@ Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat) {
   const int n = std::min<int>(SampleCount(race, boat), static_cast<int>(course.size()) - 1);
   const double turn = 90.0 - race.WindwardBearing - race.MagneticVariation;
   runs.emplace_back();
-  runs.back().reserve(static_cast<size_t>(std::max(n, 0)) / 4);
   auto row = std::make_unique<RowCollapser>(runs.back());
   bool started = false;
   QPoint prev;
-  for (int i = 1; i <= n; ++i) {
-    if (time[i] < race.ClockFirst || time[i] > race.ClockLast) continue;
-    const QPoint q(g.DirectionX(course[i] + turn), g.TimeY(time[i]));
+  // The x of every whole degree, worked out once: a long race has millions of samples.
+  std::array<int, 361> xOf;
+  for (int c = 0; c <= 360; ++c) xOf[static_cast<size_t>(c)] = g.DirectionX(c + turn);
+  // Sample i on row y.
+  auto add = [&](int i, int y) {
+    const int c = course[i];
+    const QPoint q(c >= 0 && c <= 360 ? xOf[static_cast<size_t>(c)] : g.DirectionX(c + turn), y);
     if (started && std::abs(q.x() - prev.x()) * 2 > g.W1) {
       // The course went through north of the plot's edge: out at one side, in at the other.
       const int ym = RoundInt((prev.y() + q.y()) / 2.0);
@@ -185,26 +348,77 @@ Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat) {
     row->Add(q);
     prev = q;
     started = true;
+  };
+  const TrackBlocks* blocks = UsableBlocks(race, boat, n);
+  if (!blocks) {
+    for (int i = 1; i <= n; ++i) {
+      if (time[i] < race.ClockFirst || time[i] > race.ClockLast) continue;
+      add(i, g.TimeY(time[i]));
+    }
+  } else {
+    // A long race puts hundreds of samples on a row: a block whose samples share one row is
+    // taken as its extremes (what the row keeps of them anyway), when no crossing of the edge
+    // can hide among them.
+    const auto [ia, ib] = WindowRange(time, n, race.ClockFirst, race.ClockLast);
+    WalkBlocks(
+        *blocks, time, g, ia, ib, add,
+        [&](const TrackBlocks::Block& k, int last, int y) {
+          int lo, hi;
+          if (!CourseBlockInside(k, turn, g, lo, hi) || !row->TakesExtremes(y, lo, hi, rowsOnly))
+            return false;
+          prev = QPoint(g.DirectionX(course[last] + turn), y);
+          row->AddExtremes(lo, hi, prev);
+          return true;
+        },
+        [&](const TrackBlocks::Block& k) {
+          int lo, hi;
+          return CourseBlockInside(k, turn, g, lo, hi) && lo == hi;
+        },
+        [&](size_t at) { course.Prefetch(at); });
   }
   row.reset();
   if (runs.back().empty()) runs.pop_back();
   return runs;
 }
 
-std::vector<QPoint> SpeedTrace(const RaceData& race, const GraphGeometry& g, int boat) {
+std::vector<QPoint> SpeedTrace(const RaceData& race, const GraphGeometry& g, int boat,
+                               bool rowsOnly) {
   std::vector<QPoint> line;
   if (!Has(race.TrackSpeed, boat)) return line;
   const auto& time = race.TrackTime[boat];
   const auto& speed = race.TrackSpeed[boat];
   const int n = std::min<int>(SampleCount(race, boat), static_cast<int>(speed.size()) - 1);
-  line.reserve(static_cast<size_t>(std::max(n, 0)) / 4);
-  {
-    RowCollapser row(line);
+  RowCollapser row(line);
+  const TrackBlocks* blocks = UsableBlocks(race, boat, n);
+  if (!blocks) {
     for (int i = 1; i <= n; ++i) {
       if (time[i] < race.ClockFirst || time[i] > race.ClockLast) continue;
       row.Add(QPoint(g.SpeedX(speed[i]), g.TimeY(time[i])));
     }
+  } else {
+    // As the course trace: a block on one row taken as its extremes.
+    const auto [ia, ib] = WindowRange(time, n, race.ClockFirst, race.ClockLast);
+    // The x of every speed up to the fastest, worked out once.
+    // (A plain block of any size is made of plain fine blocks: its extremes are in the table.)
+    const int fastest = blocks->fastest;
+    std::vector<int> xOf(static_cast<size_t>(fastest) + 1);
+    for (int q = 0; q <= fastest; ++q) xOf[static_cast<size_t>(q)] = g.SpeedX(q / 100.0);
+    auto x = [&](int i) {
+      const uint16_t q = speed.Hundredths(static_cast<size_t>(i));
+      return q <= fastest ? xOf[q] : g.SpeedX(speed[i]);
+    };
+    WalkBlocks(
+        *blocks, time, g, ia, ib, [&](int i, int y) { row.Add(QPoint(x(i), y)); },
+        [&](const TrackBlocks::Block& k, int last, int y) {
+          const int lo = xOf[k.speedLo], hi = xOf[k.speedHi];
+          if (!row.TakesExtremes(y, lo, hi, rowsOnly)) return false;
+          row.AddExtremes(lo, hi, QPoint(x(last), y));
+          return true;
+        },
+        [&](const TrackBlocks::Block& k) { return xOf[k.speedLo] == xOf[k.speedHi]; },
+        [&](size_t at) { speed.Prefetch(at); });
   }
+  row.Flush();
   return line;
 }
 

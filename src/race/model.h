@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "race/track_columns.h"
+#include "race/track_outline.h"
 
 namespace kw {
 
@@ -108,6 +109,10 @@ struct RaceData {
   std::vector<PositionColumn> TrackLat, TrackLon;
   std::vector<SpeedColumn> TrackSpeed;
   std::vector<CourseColumn> TrackCourse;
+  // Coarser copies of each track for the pictures (track_outline.h), [boat]; made at load when
+  // pictures will be drawn, each used only while its track is unchanged.
+  std::vector<TrackOutline> TrackOutlines;
+  std::vector<TrackBlocks> TrackBlockSummaries;
 
   // Course.
   std::array<double, kMaxMarks + 1> MarkLat{}, MarkLon{};

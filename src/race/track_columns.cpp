@@ -1,6 +1,7 @@
 #include "race/track_columns.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -27,6 +28,11 @@ auto LowerBound(const std::vector<std::pair<uint32_t, double>>& items, size_t i)
 }
 
 }  // namespace
+
+uint64_t NextColumnId() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 // ---- AsideValues ---------------------------------------------------------------------------
 
@@ -108,6 +114,7 @@ void TimeColumn::EncodeBlock(size_t block, const double* values, size_t m) {
 }
 
 void TimeColumn::Set(size_t i, double v) {
+  Edited();
   const size_t block = i >> kBlockBits;
   int64_t q = 0;
   if (!WholeSeconds(v, q)) {
@@ -129,6 +136,7 @@ void TimeColumn::Set(size_t i, double v) {
 }
 
 void TimeColumn::resize(size_t n) {
+  Renewed();
   const size_t old = size();
   const size_t blocks = (n + (size_t{1} << kBlockBits) - 1) >> kBlockBits;
   if (n <= old) {
@@ -152,6 +160,7 @@ void TimeColumn::resize(size_t n) {
 }
 
 void TimeColumn::Assign(const double* values, size_t count, size_t n) {
+  Renewed();
   step_.assign(n, 0);
   base_.assign((n + (size_t{1} << kBlockBits) - 1) >> kBlockBits, 0);
   aside_.clear();
@@ -165,7 +174,7 @@ void TimeColumn::Assign(const double* values, size_t count, size_t n) {
   firstFall_ = n;
   for (size_t j = 1; j + 1 < n; ++j) {
     const double a = j < count ? values[j] : 0.0, z = j + 1 < count ? values[j + 1] : 0.0;
-    if (z < a) {
+    if (!(z >= a)) {
       firstFall_ = j;
       break;
     }
@@ -225,6 +234,7 @@ bool PositionColumn::Encode(Grid grid, double v, bool nearest, int32_t& q) {
 }
 
 void PositionColumn::Set(size_t i, double v) {
+  Edited();
   int32_t q = 0;
   if (Encode(grid_, v, rounded_, q)) {
     if (raw_[i] == kAside) aside_.Erase(i);
@@ -257,6 +267,7 @@ bool PositionColumn::TryGrid(Grid g, const double* values, size_t count, size_t 
 }
 
 void PositionColumn::Assign(const double* values, size_t count, size_t n) {
+  Renewed();
   raw_.assign(n, 0);
   aside_.clear();
   count = std::min(count, n);
@@ -295,6 +306,7 @@ void PositionColumn::Assign(const double* values, size_t count, size_t n) {
 }
 
 void PositionColumn::AssignDegrees7(const std::vector<int32_t>& q, size_t size) {
+  Renewed();
   raw_.assign(size, 0);
   std::copy(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(std::min(q.size(), size)),
             raw_.begin());
@@ -310,6 +322,7 @@ size_t PositionColumn::MemoryBytes() const {
 // ---- SpeedColumn and CourseColumn ----------------------------------------------------------
 
 void SpeedColumn::Set(size_t i, double v) {
+  Edited();
   const double q = std::nearbyint(v * 100);
   if (q >= 0 && q < kAside) {
     if (raw_[i] == kAside) aside_.Erase(i);
@@ -321,6 +334,7 @@ void SpeedColumn::Set(size_t i, double v) {
 }
 
 void SpeedColumn::Zero() {
+  Renewed();
   std::fill(raw_.begin(), raw_.end(), uint16_t{0});
   aside_.clear();
 }
@@ -330,6 +344,7 @@ size_t SpeedColumn::MemoryBytes() const {
 }
 
 void CourseColumn::Set(size_t i, int v) {
+  Edited();
   if (v > INT16_MIN && v <= INT16_MAX) {
     if (raw_[i] == kAside) aside_.Erase(i);
     raw_[i] = static_cast<int16_t>(v);
@@ -340,6 +355,7 @@ void CourseColumn::Set(size_t i, int v) {
 }
 
 void CourseColumn::Zero() {
+  Renewed();
   std::fill(raw_.begin(), raw_.end(), int16_t{0});
   aside_.clear();
 }

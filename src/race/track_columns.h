@@ -98,9 +98,28 @@ class SampleIterator {
   size_t i_ = 0;
 };
 
-// The members every column has: size, iteration, equality of the values held.
+// Which contents a column holds: a number of its own whenever it is filled anew (unique across
+// all columns), then a count of single writes. A picture's coarser copy of a track is used only
+// while the stamps it was made from still hold.
+struct ColumnStamp {
+  uint64_t id = 0, edits = 0;
+  friend bool operator==(const ColumnStamp&, const ColumnStamp&) = default;
+};
+uint64_t NextColumnId();
+
+// Asks for the memory at p ahead of its use (a walk that skips through a long track).
+inline void PrefetchAt(const void* p) {
+#if defined(__GNUC__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
+}
+
+// The members every column has: size, iteration, equality of the values held, the stamp.
 template <class Column>
 struct ColumnBase {
+  ColumnStamp stamp() const { return stamp_; }
   auto begin() const { return SampleIterator<Column>(Self(), 0); }
   auto end() const { return SampleIterator<Column>(Self(), Self()->size()); }
   bool empty() const { return Self()->size() == 0; }
@@ -111,8 +130,13 @@ struct ColumnBase {
     return true;
   }
 
+ protected:
+  void Renewed() { stamp_ = {NextColumnId(), 0}; }
+  void Edited() { ++stamp_.edits; }
+
  private:
   const Column* Self() const { return static_cast<const Column*>(this); }
+  ColumnStamp stamp_{NextColumnId(), 0};
 };
 
 // Seconds from the gun.
@@ -129,6 +153,9 @@ class TimeColumn : public ColumnBase<TimeColumn> {
     return static_cast<double>(static_cast<int64_t>(base_[i >> kBlockBits]) + step);
   }
   SampleRef<TimeColumn> operator[](size_t i) { return {*this, i}; }
+  void Prefetch(size_t i) const {
+    if (i < step_.size()) PrefetchAt(&step_[i]), PrefetchAt(&base_[i >> kBlockBits]);
+  }
   void Set(size_t i, double v);
 
   size_t size() const { return step_.size(); }
@@ -144,7 +171,8 @@ class TimeColumn : public ColumnBase<TimeColumn> {
  private:
   double At(size_t i) const { return (*this)[i]; }
   void EncodeBlock(size_t block, const double* values, size_t m);
-  bool Falls(size_t j) const { return At(j + 1) < At(j); }
+  // Not at or above: a NaN counts as going back, so that no lookup halves across it.
+  bool Falls(size_t j) const { return !(At(j + 1) >= At(j)); }
   void Recheck(size_t i);
   void FindFirstFall(size_t from);
 
@@ -176,6 +204,7 @@ class PositionColumn : public ColumnBase<PositionColumn> {
   void resize(size_t n) {
     raw_.resize(n, 0);
     aside_.Truncate(n);
+    Renewed();
   }
   void clear() { resize(0); }
   // As TimeColumn::Assign; the grid is the one that holds the most values exactly (the rest,
@@ -233,12 +262,18 @@ class SpeedColumn : public ColumnBase<SpeedColumn> {
     return q / 100.0;
   }
   SampleRef<SpeedColumn> operator[](size_t i) { return {*this, i}; }
+  // The hundredths of a knot held for sample i; kAside when the value is kept aside.
+  uint16_t Hundredths(size_t i) const { return raw_[i]; }
+  void Prefetch(size_t i) const {
+    if (i < raw_.size()) PrefetchAt(&raw_[i]);
+  }
   void Set(size_t i, double v);
 
   size_t size() const { return raw_.size(); }
   void resize(size_t n) {
     raw_.resize(n, 0);
     aside_.Truncate(n);
+    Renewed();
   }
   void clear() { resize(0); }
   // Every slot 0.
@@ -263,12 +298,16 @@ class CourseColumn : public ColumnBase<CourseColumn> {
     return q;
   }
   SampleRef<CourseColumn> operator[](size_t i) { return {*this, i}; }
+  void Prefetch(size_t i) const {
+    if (i < raw_.size()) PrefetchAt(&raw_[i]);
+  }
   void Set(size_t i, int v);
 
   size_t size() const { return raw_.size(); }
   void resize(size_t n) {
     raw_.resize(n, 0);
     aside_.Truncate(n);
+    Renewed();
   }
   void clear() { resize(0); }
   void Zero();

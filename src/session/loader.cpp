@@ -244,6 +244,8 @@ bool ReadRaceAndWind(RaceSession& s, LoadHooks& hooks, LoadOutcome& out) {
   r.TrackLon.clear();
   r.TrackSpeed.clear();
   r.TrackCourse.clear();
+  r.TrackOutlines.clear();
+  r.TrackBlockSummaries.clear();
   SetBoatTableCapacity(r);
   if (!wind.ok) {
     // The samples read before the bad line stay; no track is read (the previous race's tracks
@@ -273,6 +275,7 @@ bool MeasureRace(RaceSession& s, LoadHooks& hooks, LoadOutcome& out) {
     return false;
   }
   DeriveSpeedAndCourse(r, s.view.CosCentreLat);
+  if (hooks.DrawsTracks()) BuildTrackOutlines(r, s.view.CosCentreLat);
   hooks.Beep();
   return true;
 }

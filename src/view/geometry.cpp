@@ -51,6 +51,10 @@ ScreenProjector::ScreenProjector(const RaceData& race, const ViewState& v)
   }
 }
 
+double ScreenProjector::PixelsPerMinute(double cosLat) const {
+  return std::max(std::fabs(scaleLat_), cosLat > 0 ? std::fabs(scaleLon_) / cosLat : 0.0);
+}
+
 ScreenProjector ScreenProjector::Overview(const RaceData& race, const ViewState& v) {
   ScreenProjector p(race, v);
   p.lat0_ = v.RaceCentreLat;
