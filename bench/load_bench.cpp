@@ -3,14 +3,19 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "race/datetime.h"
 #include "race/tracks/dispatch.h"
@@ -180,6 +185,82 @@ void BM_ParseTextTrack(benchmark::State& state) {
   ParseRate(state, data, kw::ReadTextTrack);
 }
 BENCHMARK(BM_ParseTextTrack)->Unit(benchmark::kMillisecond);
+
+// Each text format's rate beside the rate `wc -l` reads the same bytes at: the 80 boats' files
+// of the fleet in that format, counted by `wc -l` from the page cache (the median of seven runs
+// after a first that fills the cache) and parsed from memory. Both rates are printed (MB/s) and
+// their ratio.
+struct FormatFleet {
+  QTemporaryDir dir;
+  std::vector<std::string> files;
+  long long bytes = 0;
+  double wcRate = 0;  // bytes per second
+};
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+FormatFleet& FleetIn(int format) {
+  static std::map<int, std::unique_ptr<FormatFleet>> fleets;
+  auto& f = fleets[format];
+  if (f) return *f;
+  f = std::make_unique<FormatFleet>();
+  QStringList paths;
+  for (int b = 1; b <= kBoats; ++b) {
+    std::string data = format == 0 ? FleetGpx(b) : format == 1 ? FleetNmea(b) : FleetTextTrack(b);
+    const QString path = f->dir.path() + QStringLiteral("/boat%1").arg(b);
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    out.write(data.data(), static_cast<qint64>(data.size()));
+    f->bytes += static_cast<long long>(data.size());
+    f->files.push_back(std::move(data));
+    paths << path;
+  }
+  std::vector<double> seconds;
+  for (int run = 0; run < 8; ++run) {
+    QProcess wc;
+    wc.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    wc.start(QStringLiteral("wc"), QStringList{QStringLiteral("-l")} + paths);
+    wc.waitForFinished(-1);
+    if (run > 0) seconds.push_back(t.nsecsElapsed() / 1e9);
+  }
+  f->wcRate = static_cast<double>(f->bytes) / Median(seconds);
+  return *f;
+}
+
+void BM_ParseBesideWcL(benchmark::State& state) {
+  const int format = static_cast<int>(state.range(0));
+  FormatFleet& fleet = FleetIn(format);
+  kw::RaceData race;
+  race.StartTime = *kw::ParseDateTime("2007/05/12 10:00:00");
+  race.StartTimeUtc = *kw::ParseDateTime("2007/05/12 01:00:00");
+  race.RaceDate = *kw::ParseDateTime("2007/05/12");
+  race.PreStartSeconds = 300;
+  race.BoatCount = 1;
+  kw::SetBoatTableCapacity(race);
+  auto read = format == 0 ? kw::ReadGpx : format == 1 ? kw::ReadNmea : kw::ReadTextTrack;
+  std::vector<double> seconds;
+  for (auto _ : state) {
+    QElapsedTimer t;
+    t.start();
+    for (const std::string& data : fleet.files) {
+      kw::TrackStore store(race, 1);
+      auto r = read(data, "bench", store);
+      if (store.Finish() != kSamples || !r.ok) state.SkipWithError("not every sample kept");
+    }
+    seconds.push_back(t.nsecsElapsed() / 1e9);
+  }
+  const double parseRate = static_cast<double>(fleet.bytes) / Median(seconds);
+  state.SetLabel(format == 0 ? "GPX" : format == 1 ? "NMEA" : "text track");
+  state.counters["parse_MBps"] = parseRate / 1e6;
+  state.counters["wc_l_MBps"] = fleet.wcRate / 1e6;
+  state.counters["ratio"] = parseRate / fleet.wcRate;
+}
+BENCHMARK(BM_ParseBesideWcL)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The load with state.range(0) threads reading track files (0: one after another on the
 // loader's thread; -1: as the program chooses, one per core).
