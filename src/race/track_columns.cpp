@@ -305,13 +305,13 @@ void PositionColumn::Assign(const double* values, size_t count, size_t n) {
   }
 }
 
-void PositionColumn::AssignDegrees7(const std::vector<int32_t>& q, size_t size) {
+void PositionColumn::AssignOnGrid(Grid grid, const std::vector<int32_t>& q, size_t size) {
   Renewed();
   raw_.assign(size, 0);
   std::copy(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(std::min(q.size(), size)),
             raw_.begin());
   aside_.clear();
-  grid_ = Grid::Degrees7;
+  grid_ = grid;
   rounded_ = false;
 }
 

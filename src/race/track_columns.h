@@ -210,8 +210,8 @@ class PositionColumn : public ColumnBase<PositionColumn> {
   // As TimeColumn::Assign; the grid is the one that holds the most values exactly (the rest,
   // when few, kept aside), else the semicircle grid, rounded to.
   void Assign(const double* values, size_t count, size_t size);
-  // Values 0..q.size() - 1 given on the grid Degrees7 (none INT32_MIN), later slots 0.
-  void AssignDegrees7(const std::vector<int32_t>& q, size_t size);
+  // Values 0..q.size() - 1 given as points of `grid` (none INT32_MIN), later slots 0.
+  void AssignOnGrid(Grid grid, const std::vector<int32_t>& q, size_t size);
   Grid grid() const { return grid_; }
   // No grid held the values exactly: they were rounded to the semicircle grid.
   bool rounded() const { return rounded_; }

@@ -188,3 +188,55 @@ TEST(ReaderShortcuts, GpxTimesAcrossDatesAsTheDateCodeGivesThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// Text track records, written plainly or with what sends a line the general way (tabs, a CR,
+// hemispheres in small letters, signs, too many digits, short dates): every sample as the
+// general conversions give it, bit for bit.
+TEST(ReaderShortcuts, TextTrackRecordsReadAsTheGeneralConversionsGiveThem) {
+  std::mt19937 rng(99);
+  const char* dates[] = {"12-05-2007", "12-5-2007", "2007/05/12", "2007/5/12", "13-05-2007"};
+  const char* hemispheres[] = {"N", "S", "E", "W", "n", "s", "X"};
+  std::string file = "H  logger\r\n";
+  std::vector<double> lat, lon, when;
+  for (int i = 0; i < 2000; ++i) {
+    char deg[8], min[24], clock[16];
+    std::snprintf(deg, sizeof deg, i % 3 ? "%02u" : "%03u", static_cast<unsigned>(rng() % 90));
+    const int decimals = static_cast<int>(rng() % 8);
+    std::snprintf(min, sizeof min, "%0*.*f", decimals + 3, decimals, (rng() % 6000000) / 1e5);
+    std::snprintf(clock, sizeof clock, i % 17 ? "%02u:%02u:%02u" : "%u:%02u:%02u",
+                  static_cast<unsigned>(1 + i / 3600), static_cast<unsigned>(i / 60 % 60),
+                  static_cast<unsigned>(i % 60));
+    const std::string la = std::string(hemispheres[rng() % 7]) + deg + min;
+    const std::string lo = std::string(hemispheres[rng() % 7]) + "1" + deg + min;
+    const char* date = dates[rng() % 5];
+    const char* gap = i % 11 ? "  " : " \t ";
+    file += std::string("T") + gap + la + gap + lo + gap + date + gap + clock + gap + "0" +
+            (i % 2 ? "\r\n" : "\n");
+    // The general conversions, as the reader applies them to the record's fields.
+    const auto a = kw::ParseCoordinate(la, kw::kCoordDegMin);
+    const auto o = kw::ParseCoordinate(lo, kw::kCoordDegMin);
+    std::string d = date;
+    if (d.find('-') != std::string::npos) {  // day-month-year turned round
+      const size_t p = d.find('-'), q = d.find('-', p + 1);
+      d = d.substr(q + 1) + "/" + d.substr(p + 1, q - p - 1) + "/" + d.substr(0, p);
+    }
+    const auto t = kw::ParseDateTime(d + " " + clock);
+    ASSERT_TRUE(a && o);
+    if (!t) continue;  // a date that does not convert: the record is skipped
+    const long long s = kw::SecondsBetween(*kw::ParseDateTime("2007/05/12 01:00:00"), *t);
+    if (s <= -3660) continue;
+    lat.push_back(*a), lon.push_back(*o), when.push_back(static_cast<double>(s));
+  }
+  const Read r = ReadAll(TrackFormat::TextTrack, file);
+  ASSERT_TRUE(r.result.ok) << r.result.error.Text().toStdString();
+  ASSERT_EQ(r.lat.size(), lat.size());
+  for (size_t i = 0; i < lat.size(); ++i) {
+    ASSERT_TRUE(SameBits(r.lat[i], lat[i])) << i << ": " << r.lat[i] << " " << lat[i];
+    ASSERT_TRUE(SameBits(r.lon[i], lon[i])) << i;
+    ASSERT_EQ(r.t[i], when[i]) << i;
+  }
+}
+
+}  // namespace

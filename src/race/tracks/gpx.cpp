@@ -14,6 +14,7 @@
 #include "race/datetime.h"
 #include "race/fields.h"
 #include "race/numbers.h"
+#include "race/tracks/plain_numbers.h"
 #include "race/tracks/readers.h"
 
 #if defined(__SSE2__)
@@ -89,9 +90,6 @@ size_t FindCI(std::string_view s, std::string_view lowerNeedle, size_t from = 0)
   return std::string_view::npos;
 }
 
-inline bool Digit(char c) {
-  return c >= '0' && c <= '9';
-}
 inline int Two(std::string_view r, size_t i) {
   return (r[i] - '0') * 10 + (r[i + 1] - '0');
 }
@@ -187,73 +185,6 @@ inline bool SkipUnparsed(std::string_view d, size_t& p) {
   return true;
 }
 
-// Reads the decimal digits at s (before e) onto m; returns where they end. Eight characters at
-// a time: which of them are digits, and their value, worked out in a word. Stops once there
-// are more than 19 digits (too many for m; the caller refuses them).
-inline const char* ReadDigits(const char* s, const char* e, uint64_t& m, int& digits) {
-  static constexpr uint64_t kPow10[] = {1,      10,      100,      1000,     10000,
-                                        100000, 1000000, 10000000, 100000000};
-  while (digits <= 19) {
-    if constexpr (std::endian::native == std::endian::little) {
-      if (e - s >= 8) {
-        uint64_t x;
-        std::memcpy(&x, s, 8);
-        const uint64_t v = x ^ 0x3030303030303030ULL;  // a digit's byte now holds its value
-        // A byte that is not a digit gets a flag in its high nibble; a carry out of such a byte
-        // can only flag the bytes after it, which the run has already stopped before.
-        const uint64_t flags =
-            (v & 0xF0F0F0F0F0F0F0F0ULL) | ((v + 0x0606060606060606ULL) & 0x1010101010101010ULL);
-        const int run = flags ? std::countr_zero(flags) / 8 : 8;
-        if (run > 0) {
-          // The run's digits moved to the top, zeros before them, then summed in pairs.
-          uint64_t w = v << (8 * (8 - run));
-          w = ((w & 0x0F0F0F0F0F0F0F0FULL) * 2561) >> 8;
-          w = ((w & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;
-          w = ((w & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32;
-          m = m * kPow10[run] + w;
-          digits += run;
-          s += run;
-        }
-        if (run < 8) return s;
-        continue;
-      }
-    }
-    if (s == e || !Digit(*s)) return s;
-    m = m * 10 + static_cast<uint64_t>(*s - '0');
-    ++digits;
-    ++s;
-  }
-  return s;
-}
-
-// A decimal number as written: its digits as an integer, how many of them follow the point, its
-// sign.
-struct PlainNumber {
-  uint64_t digits = 0;
-  int fraction = 0;
-  bool negative = false;
-
-  // The double ParseReal gives: the digits divided by a power of ten up to 10^22, exact, is one
-  // correctly rounded division, the same double a full conversion gives.
-  double Value() const {
-    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const double v = static_cast<double>(digits) / kPow10[fraction];
-    return negative ? -v : v;
-  }
-  // The number in units of 1e-7 when it is exactly that: at most seven decimals, within an int32
-  // (INT32_MIN excluded), not -0.
-  bool InTenMillionths(int32_t& q) const {
-    static constexpr uint64_t kScale[] = {10000000, 1000000, 100000, 10000, 1000, 100, 10, 1};
-    if (fraction > 7 || (negative && digits == 0)) return false;
-    if (digits > uint64_t{2147483647} / kScale[fraction]) return false;
-    const auto v = static_cast<int32_t>(digits * kScale[fraction]);
-    q = negative ? -v : v;
-    return true;
-  }
-};
-
 // The number in `lat="..."` at a, where a names the attribute, and the position of its closing
 // quote: read as ParseReal reads it but without its library call, for the plain forms loggers
 // write ("35.2491667", "-0.32"): at most 19 digits making less than 2^53, no exponent. False
@@ -340,7 +271,7 @@ bool CommonPoint(std::string_view d, size_t p, TrackStore& store, DateMemo& memo
   if (!CommonTime(d.substr(time + 6, end - time - 6), when, memo)) return false;
   int32_t latE7, lonE7;
   if (lat.InTenMillionths(latE7) && lon.InTenMillionths(lonE7)) {
-    store.AddAtDegreesE7(when, latE7, lonE7);
+    store.AddAtOnGrid(when, PositionColumn::Grid::Degrees7, latE7, lonE7);
   } else {
     store.AddAt(when, lat.Value() * 60.0, lon.Value() * 60.0);
   }

@@ -93,39 +93,41 @@ bool TrackStore::Keep(long long seconds, long long& s) {
 }
 
 void TrackStore::SwitchToMinutes() {
-  lat_ = Minutes(lat_, latE7_);
-  lon_ = Minutes(lon_, lonE7_);
-  latE7_ = {};
-  lonE7_ = {};
-  degreesE7_ = false;
+  lat_ = Minutes(lat_, latQ_);
+  lon_ = Minutes(lon_, lonQ_);
+  latQ_ = {};
+  lonQ_ = {};
+  onGrid_ = false;
 }
 
 std::vector<double> TrackStore::Minutes(const std::vector<double>& minutes,
-                                        const std::vector<int32_t>& degreesE7) const {
-  if (!degreesE7_) return minutes;
-  std::vector<double> out(degreesE7.size());
-  for (size_t i = 0; i < out.size(); ++i)
-    out[i] = PositionColumn::Decode(PositionColumn::Grid::Degrees7, degreesE7[i]);
+                                        const std::vector<int32_t>& points) const {
+  if (!onGrid_) return minutes;
+  std::vector<double> out(points.size());
+  for (size_t i = 0; i < out.size(); ++i) out[i] = PositionColumn::Decode(grid_, points[i]);
   return out;
 }
 
 void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
   long long s;
   if (!Keep(seconds, s)) return;
-  if (degreesE7_) SwitchToMinutes();
+  if (onGrid_) SwitchToMinutes();
   lat_.push_back(lat);
   lon_.push_back(lon);
 }
 
-void TrackStore::AddAtDegreesE7(double utcDayCount, int32_t latE7, int32_t lonE7) {
+void TrackStore::AddAtOnGrid(double utcDayCount, PositionColumn::Grid grid, int32_t lat,
+                             int32_t lon) {
   long long s;
   if (!Keep(SecondsBetween(settings_.startUtc, utcDayCount), s)) return;
-  if (degreesE7_) {
-    latE7_.push_back(latE7);
-    lonE7_.push_back(lonE7);
+  if (onGrid_ && !gridChosen_) grid_ = grid, gridChosen_ = true;
+  if (onGrid_ && grid != grid_) SwitchToMinutes();
+  if (onGrid_) {
+    latQ_.push_back(lat);
+    lonQ_.push_back(lon);
   } else {
-    lat_.push_back(PositionColumn::Decode(PositionColumn::Grid::Degrees7, latE7));
-    lon_.push_back(PositionColumn::Decode(PositionColumn::Grid::Degrees7, lonE7));
+    lat_.push_back(PositionColumn::Decode(grid, lat));
+    lon_.push_back(PositionColumn::Decode(grid, lon));
   }
 }
 
@@ -137,17 +139,17 @@ int TrackStore::Finish() {
   }
   const size_t count = time_.size(), size = static_cast<size_t>(capacity_);
   auto pack = [&](PositionColumn& column, const std::vector<double>& minutes,
-                  const std::vector<int32_t>& degreesE7) {
-    if (degreesE7_) {
-      column.AssignDegrees7(degreesE7, size);
+                  const std::vector<int32_t>& points) {
+    if (onGrid_) {
+      column.AssignOnGrid(grid_, points, size);
     } else {
       column.Assign(minutes.data(), count, size);
     }
   };
   if (race_) {
     race_->TrackTime[row_].Assign(time_.data(), count, size);
-    pack(race_->TrackLat[row_], lat_, latE7_);
-    pack(race_->TrackLon[row_], lon_, lonE7_);
+    pack(race_->TrackLat[row_], lat_, latQ_);
+    pack(race_->TrackLon[row_], lon_, lonQ_);
     race_->TrackSpeed[row_].resize(size);
     race_->TrackSpeed[row_].Zero();
     race_->TrackCourse[row_].resize(size);
@@ -156,8 +158,8 @@ int TrackStore::Finish() {
     race_->BoatSampleInterval[row_] = interval;
   } else {
     buffer_->time.Assign(time_.data(), count, size);
-    pack(buffer_->lat, lat_, latE7_);
-    pack(buffer_->lon, lon_, lonE7_);
+    pack(buffer_->lat, lat_, latQ_);
+    pack(buffer_->lon, lon_, lonQ_);
     buffer_->count = n_;
     buffer_->interval = interval;
   }

@@ -114,10 +114,11 @@ class TrackStore {
     AddSeconds(SecondsBetween(settings_.startUtc, utcDayCount), lat, lon);
   }
   void AddSeconds(long long seconds, double lat, double lon);
-  // A record whose position the reader holds exactly in units of 1e-7 degree (decimal degrees
-  // written with at most seven decimals; never INT32_MIN): the same sample as AddAt with the
-  // degrees times 60, but packed without a search for its grid.
-  void AddAtDegreesE7(double utcDayCount, int32_t latE7, int32_t lonE7);
+  // A record whose position the reader holds exactly as points of one of the columns' grids
+  // (decimal degrees of at most seven decimals as Degrees7, degrees and minutes of at most five
+  // as DegreesMinutes5; never INT32_MIN): the same sample as AddAt with the positions the grid
+  // decodes them to, but packed without a search for its grid.
+  void AddAtOnGrid(double utcDayCount, PositionColumn::Grid grid, int32_t lat, int32_t lon);
   // Packs the samples into the row (or the buffer), sets the sample count and the mean
   // interval; returns the sample count.
   int Finish();
@@ -126,8 +127,8 @@ class TrackStore {
   double raceDate() const;
   // The kept samples as offered, before Finish packs them (slot 0 unused).
   const std::vector<double>& times() const { return time_; }
-  std::vector<double> lats() const { return Minutes(lat_, latE7_); }
-  std::vector<double> lons() const { return Minutes(lon_, lonE7_); }
+  std::vector<double> lats() const { return Minutes(lat_, latQ_); }
+  std::vector<double> lons() const { return Minutes(lon_, lonQ_); }
   // Every record offered, kept or not; those outside the storing window; the first and last
   // offered, in file order, as seconds from the gun after the clock correction.
   int offered() const { return offeredAll_; }
@@ -144,15 +145,17 @@ class TrackStore {
   bool Keep(long long seconds, long long& kept);
   // Positions in minutes from whichever of the two lists holds them.
   std::vector<double> Minutes(const std::vector<double>& minutes,
-                              const std::vector<int32_t>& degreesE7) const;
+                              const std::vector<int32_t>& points) const;
   void SwitchToMinutes();
 
   // The samples as read, packed by Finish. The row's size follows the growth rules (capacity_);
-  // these grow as vectors do. Positions stay in 1e-7 degrees (latE7_, lonE7_) while every
-  // record came so, else they are minutes (lat_, lon_).
+  // these grow as vectors do. Positions stay grid points (latQ_, lonQ_ on grid_) while every
+  // record came so on one grid, else they are minutes (lat_, lon_).
   std::vector<double> time_{0.0}, lat_, lon_;
-  std::vector<int32_t> latE7_{0}, lonE7_{0};
-  bool degreesE7_ = true;
+  std::vector<int32_t> latQ_{0}, lonQ_{0};
+  bool onGrid_ = true;
+  bool gridChosen_ = false;
+  PositionColumn::Grid grid_ = PositionColumn::Grid::Degrees7;
   TrackSettings settings_;
   int n_ = 0;
   int capacity_ = kFirstCapacity;
