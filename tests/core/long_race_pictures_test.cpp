@@ -21,6 +21,7 @@
 #include "view/overview_map.h"
 #include "view/render_state.h"
 #include "view/still_map.h"
+#include "view/time_bar.h"
 #include "view/view_state.h"
 
 using namespace kw;
@@ -221,6 +222,43 @@ TEST(LongRacePictures, MapTracksWithinAPixelOfEverySample) {
       if (view < 3) {
         EXPECT_GT(pb, 50);
       }
+    }
+  }
+}
+
+// The time bar of a long race by its definition: every sample of boat 1 inside the replay
+// window paints, in time order, from the top of the bar down to its own row, white on the
+// upwind side and blue downwind; the bar drawn from halving the track must show the same.
+TEST(LongRacePictures, TimeBarAsEverySamplePaintsIt) {
+  RaceData r;
+  MakeRace(r, 1, 30000, 23);
+  for (int windward : {0, 135, 250}) {
+    r.WindwardBearing = windward;
+    for (int height : {200, 900}) {
+      SCOPED_TRACE(testing::Message() << windward << " " << height);
+      const TimeBarGeometry g = TimeBarGeometryFor(50, height + 60);
+      const QImage bar = DrawTimeBarImage(r, g);
+      const int h = g.barHeight - 1;
+      std::vector<int> colour(static_cast<size_t>(g.barHeight), 0);  // 0 none, 1 up, 2 down
+      for (int i = 1; i <= r.BoatSampleCount[1]; ++i) {
+        const double t = r.TrackTime[1][i];
+        if (!(r.ClockFirst < t && t < r.ClockLast)) continue;
+        const int row = static_cast<int>(std::nearbyint((r.ClockLast - t) * h / r.ClockSpan));
+        int off = r.TrackCourse[1][i] - windward;
+        if (off < -180) off += 360;
+        if (off > 180) off -= 360;
+        for (int y = 1; y < row && y < g.barHeight; ++y) colour[y] = std::abs(off) < 90 ? 1 : 2;
+      }
+      int painted = 0;
+      const int gun = static_cast<int>(std::nearbyint(h * r.ClockLast / r.ClockSpan));
+      for (int y = 1; y < g.barHeight - 2; ++y) {
+        if (colour[y] == 0 || std::abs(y - gun) <= 1) continue;  // the start's red mark
+
+        ++painted;
+        const QColor want = colour[y] == 1 ? QColor(Qt::white) : QColor(192, 192, 255);
+        ASSERT_EQ(bar.pixelColor(10, y), want) << "row " << y;
+      }
+      EXPECT_GT(painted, height / 2);
     }
   }
 }
