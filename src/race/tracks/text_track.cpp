@@ -158,6 +158,55 @@ bool PlainWhen(std::string_view date, std::string_view time, double raceDate, Da
   return true;
 }
 
+// A plain line's record (six fields, the first with a 'T'): stored, or skipped and counted
+// when its date-time does not convert; false with `result` the failure when a coordinate does
+// not convert.
+bool ReadPlainRecord(const std::string_view (&plain)[7], int mode, long long lineNo,
+                     const QString& fileName, TrackStore& store, DateMemo& memo, DayMemo& days,
+                     TrackReadResult& result) {
+  double lat, lon, when;
+  int32_t latPoint = INT32_MIN, lonPoint = INT32_MIN;
+  if (mode != kCoordDegMin || !PlainDegreesMinutes(plain[1], lat, latPoint)) {
+    auto v = ParseCoordinate(plain[1], mode);
+    if (!v) {
+      result = CoordinateFault(result, fileName, lineNo, "latitude", plain[1]);
+      return false;
+    }
+    lat = *v;
+  }
+  if (mode != kCoordDegMin || !PlainDegreesMinutes(plain[2], lon, lonPoint)) {
+    auto v = ParseCoordinate(plain[2], mode);
+    if (!v) {
+      result = CoordinateFault(result, fileName, lineNo, "longitude", plain[2]);
+      return false;
+    }
+    lon = *v;
+  }
+  if (!PlainWhen(plain[3], plain[4], store.raceDate(), memo, days, when)) {
+    char buf[96];
+    std::string heap;
+    char* p = buf;
+    if (plain[3].size() + plain[4].size() + 10 > sizeof buf) {
+      heap.resize(plain[3].size() + plain[4].size() + 10);
+      p = heap.data();
+    }
+    const auto parsed = ParseDateTime(
+        std::string_view(p, PutDateTime(plain[3], plain[4], store.raceDate(), memo, p)));
+    if (!parsed) {
+      ++result.skipped;
+      ++result.why.notConverted;
+      return true;
+    }
+    when = *parsed;
+  }
+  if (latPoint != INT32_MIN && lonPoint != INT32_MIN) {
+    store.AddAtOnGrid(when, PositionColumn::Grid::DegreesMinutes5, latPoint, lonPoint);
+  } else {
+    store.AddAt(when, lat, lon);
+  }
+  return true;
+}
+
 }  // namespace
 
 TrackReadResult ReadTextTrack(std::string_view data, const QString& fileName, TrackStore& store) {
@@ -180,40 +229,7 @@ TrackReadResult ReadTextTrack(std::string_view data, const QString& fileName, Tr
       // The common record: the same checks and values as below, without the general splitter,
       // coordinate and date-time conversions where the text allows.
       if (fields != 6 || plain[0].find('T') == std::string_view::npos) continue;
-      double lat, lon, when;
-      int32_t latPoint = INT32_MIN, lonPoint = INT32_MIN;
-      if (mode != kCoordDegMin || !PlainDegreesMinutes(plain[1], lat, latPoint)) {
-        auto v = ParseCoordinate(plain[1], mode);
-        if (!v) return CoordinateFault(result, fileName, lineNo, "latitude", plain[1]);
-        lat = *v;
-      }
-      if (mode != kCoordDegMin || !PlainDegreesMinutes(plain[2], lon, lonPoint)) {
-        auto v = ParseCoordinate(plain[2], mode);
-        if (!v) return CoordinateFault(result, fileName, lineNo, "longitude", plain[2]);
-        lon = *v;
-      }
-      if (!PlainWhen(plain[3], plain[4], store.raceDate(), memo, days, when)) {
-        char buf[96];
-        std::string heap;
-        char* p = buf;
-        if (plain[3].size() + plain[4].size() + 10 > sizeof buf) {
-          heap.resize(plain[3].size() + plain[4].size() + 10);
-          p = heap.data();
-        }
-        const auto parsed = ParseDateTime(
-            std::string_view(p, PutDateTime(plain[3], plain[4], store.raceDate(), memo, p)));
-        if (!parsed) {
-          ++result.skipped;
-          ++result.why.notConverted;
-          continue;
-        }
-        when = *parsed;
-      }
-      if (latPoint != INT32_MIN && lonPoint != INT32_MIN) {
-        store.AddAtOnGrid(when, PositionColumn::Grid::DegreesMinutes5, latPoint, lonPoint);
-      } else {
-        store.AddAt(when, lat, lon);
-      }
+      if (!ReadPlainRecord(plain, mode, lineNo, fileName, store, memo, days, result)) return result;
       continue;
     }
     if (line.find("DMS") != std::string_view::npos) mode = kCoordDms;
