@@ -27,24 +27,29 @@ class OutlineWalk {
     const size_t a = Position(first, true), z = Position(last, false);
     QPolygon line;
     int chunk = -1;
-    bool visible = false;
+    Reach reach = Reach::None;
     // Point a - 1 is at or before `first` and point z + 1 at or after `last`: a - 1 <= z always.
     for (size_t p = a - 1; p <= z; ++p) {
       const int c = static_cast<int>(p / TrackOutline::kChunk);
       if (c != chunk) {
         chunk = c;
-        visible = Reaches(boxes_[static_cast<size_t>(c)], project, clip);
+        reach = Reaches(boxes_[static_cast<size_t>(c)], project, clip);
       }
-      if (!visible) {
+      if (reach == Reach::None) {
         if (line.size() > 1) out.push_back(line);
         line.clear();
         continue;
       }
-      // The segment from point p to point p + 1, `first` and `last` standing for the ends.
+      // The segment from point p to point p + 1, `first` and `last` standing for the ends; a
+      // whole run within half a pixel (a boat lying still) as one segment to its last point.
+      size_t q = p + 1;
+      const size_t runEnd = (static_cast<size_t>(c) + 1) * TrackOutline::kChunk;
+      if (reach == Reach::Dot && p % TrackOutline::kChunk == 0 && runEnd <= z) q = runEnd;
       const int from = p + 1 == a ? first : Sample(p);
-      const int to = p == z ? last : Sample(p + 1);
+      const int to = q - 1 == z ? last : Sample(q);
       if (line.isEmpty()) AppendPoint(line, Rounded(project(lat_[from], lon_[from])));
       AppendPoint(line, Rounded(project(lat_[to], lon_[to])));
+      p = q - 1;
     }
     if (!line.isEmpty()) out.push_back(line);
   }
@@ -65,7 +70,9 @@ class OutlineWalk {
            1;
   }
 
-  static bool Reaches(const GeoBox& g, const ScreenProjector& project, QRect clip) {
+  // Whether a run of points can reach the clip, and whether all of it lies within half a pixel.
+  enum class Reach { None, Some, Dot };
+  static Reach Reaches(const GeoBox& g, const ScreenProjector& project, QRect clip) {
     const Point2 c[4] = {project(g.latMin, g.lonMin), project(g.latMin, g.lonMax),
                          project(g.latMax, g.lonMin), project(g.latMax, g.lonMax)};
     double x0 = c[0].x, x1 = c[0].x, y0 = c[0].y, y1 = c[0].y;
@@ -73,7 +80,9 @@ class OutlineWalk {
       x0 = std::min(x0, q.x), x1 = std::max(x1, q.x), y0 = std::min(y0, q.y),
       y1 = std::max(y1, q.y);
     }
-    return x1 >= clip.left() && x0 <= clip.right() && y1 >= clip.top() && y0 <= clip.bottom();
+    if (!(x1 >= clip.left() && x0 <= clip.right() && y1 >= clip.top() && y0 <= clip.bottom()))
+      return Reach::None;
+    return x1 - x0 < 0.5 && y1 - y0 < 0.5 ? Reach::Dot : Reach::Some;
   }
 
   const PositionColumn& lat_;
