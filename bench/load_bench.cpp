@@ -3,13 +3,19 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "race/datetime.h"
 #include "race/tracks/dispatch.h"
@@ -180,6 +186,82 @@ void BM_ParseTextTrack(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseTextTrack)->Unit(benchmark::kMillisecond);
 
+// Each text format's rate beside the rate `wc -l` reads the same bytes at: the 80 boats' files
+// of the fleet in that format, counted by `wc -l` from the page cache (the median of seven runs
+// after a first that fills the cache) and parsed from memory. Both rates are printed (MB/s) and
+// their ratio.
+struct FormatFleet {
+  QTemporaryDir dir;
+  std::vector<std::string> files;
+  long long bytes = 0;
+  double wcRate = 0;  // bytes per second
+};
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+FormatFleet& FleetIn(int format) {
+  static std::map<int, std::unique_ptr<FormatFleet>> fleets;
+  auto& f = fleets[format];
+  if (f) return *f;
+  f = std::make_unique<FormatFleet>();
+  QStringList paths;
+  for (int b = 1; b <= kBoats; ++b) {
+    std::string data = format == 0 ? FleetGpx(b) : format == 1 ? FleetNmea(b) : FleetTextTrack(b);
+    const QString path = f->dir.path() + QStringLiteral("/boat%1").arg(b);
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    out.write(data.data(), static_cast<qint64>(data.size()));
+    f->bytes += static_cast<long long>(data.size());
+    f->files.push_back(std::move(data));
+    paths << path;
+  }
+  std::vector<double> seconds;
+  for (int run = 0; run < 8; ++run) {
+    QProcess wc;
+    wc.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    wc.start(QStringLiteral("wc"), QStringList{QStringLiteral("-l")} + paths);
+    wc.waitForFinished(-1);
+    if (run > 0) seconds.push_back(t.nsecsElapsed() / 1e9);
+  }
+  f->wcRate = static_cast<double>(f->bytes) / Median(seconds);
+  return *f;
+}
+
+void BM_ParseBesideWcL(benchmark::State& state) {
+  const int format = static_cast<int>(state.range(0));
+  FormatFleet& fleet = FleetIn(format);
+  kw::RaceData race;
+  race.StartTime = *kw::ParseDateTime("2007/05/12 10:00:00");
+  race.StartTimeUtc = *kw::ParseDateTime("2007/05/12 01:00:00");
+  race.RaceDate = *kw::ParseDateTime("2007/05/12");
+  race.PreStartSeconds = 300;
+  race.BoatCount = 1;
+  kw::SetBoatTableCapacity(race);
+  auto read = format == 0 ? kw::ReadGpx : format == 1 ? kw::ReadNmea : kw::ReadTextTrack;
+  std::vector<double> seconds;
+  for (auto _ : state) {
+    QElapsedTimer t;
+    t.start();
+    for (const std::string& data : fleet.files) {
+      kw::TrackStore store(race, 1);
+      auto r = read(data, "bench", store);
+      if (store.Finish() != kSamples || !r.ok) state.SkipWithError("not every sample kept");
+    }
+    seconds.push_back(t.nsecsElapsed() / 1e9);
+  }
+  const double parseRate = static_cast<double>(fleet.bytes) / Median(seconds);
+  state.SetLabel(format == 0 ? "GPX" : format == 1 ? "NMEA" : "text track");
+  state.counters["parse_MBps"] = parseRate / 1e6;
+  state.counters["wc_l_MBps"] = fleet.wcRate / 1e6;
+  state.counters["ratio"] = parseRate / fleet.wcRate;
+}
+BENCHMARK(BM_ParseBesideWcL)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The load with state.range(0) threads reading track files (0: one after another on the
 // loader's thread; -1: as the program chooses, one per core).
 class ReaderHooks : public kw::LoadHooks {
@@ -308,6 +390,75 @@ long long WriteOffshore(const QString& root) {
   return total;
 }
 
+// A five-day ocean race: 80 boats logging every second from five minutes before the gun round a
+// 620-mile course (north 185 miles, east 196, back south-west 236 to the start line) at 5.3 to
+// 5.7 knots, zigzagging a third of a mile either side of the rhumb line every half hour as boats
+// tack and gybe (straight near the marks, so that each is passed clearly). They finish after
+// 108 to 117 hours and stay at the finish. About 2.7 GB of GPX, written boat by boat; never kept.
+long long WriteOcean(const QString& root) {
+  QDir(root).mkpath("raceadmin");
+  QDir(root).mkpath("gpsdat");
+  constexpr int kPre = 300, kOceanSamples = 5 * 86400 + kPre;
+  const double pi = std::acos(-1.0);
+  const double cosLat = std::cos(36.5 * pi / 180);
+  const double way[5][2] = {{2114.95, 8367.0},
+                            {2299.98, 8367.0},
+                            {2250.0, 8367 + 190 / cosLat + 0.02},
+                            {2114.90, 8367.02},
+                            {2114.60, 8367.02}};
+  std::string race =
+      "T1,Ocean bench\nST,2007/05/12 10:00:00\nFT,2007/05/17 10:00:00\nTD,9\nBT,5\n"
+      "MK,2300,8367\nMK,2250," +
+      std::to_string(8367 + 190 / cosLat) + "\nLN,2115,8366.7,2115,8367.3\nCRS,L1,MK1,MK2,L1\n";
+  long long total = 0;
+  std::string s;
+  char buf[160];
+  for (int b = 1; b <= kBoats; ++b) {
+    s.assign("<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"bench\"><trk><trkseg>\n");
+    s.reserve(static_cast<size_t>(kOceanSamples) * 80);
+    const double knots = 5.3 + 0.005 * b;
+    const double side = (b - 40) * 0.002;
+    for (int i = 0; i < kOceanSamples; ++i) {
+      const int t = i - kPre;
+      double lat = way[0][0] - 0.01, lon = way[0][1] + side;
+      double left = t > 0 ? knots * t / 3600 : -1;  // miles sailed
+      for (int k = 0; k < 4 && left >= 0; ++k) {
+        const double dy = way[k + 1][0] - way[k][0], dx = (way[k + 1][1] - way[k][1]) * cosLat;
+        const double leg = std::hypot(dx, dy);
+        if (left > leg && k < 3) {
+          left -= leg;
+          continue;
+        }
+        const double along = std::min(left, leg);
+        // A triangle wave across the leg, fading out a few miles from either end.
+        const double phase = std::fmod(t / 1800.0 + b * 0.01, 1.0);
+        const double zig = (phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase) *
+                           std::min({0.33, along / 10, (leg - along) / 10});
+        lat = way[k][0] + (dy * along - dx * zig) / leg;
+        lon = way[k][1] + side + (dx * along + dy * zig) / leg / cosLat;
+        if (left > leg) lat = way[4][0], lon = way[4][1] + side;  // finished: stays put
+        break;
+      }
+      const int u = 3600 + t;  // UTC seconds from 2007-05-12 00:00
+      std::snprintf(buf, sizeof buf,
+                    "<trkpt lat=\"%.7f\" lon=\"%.7f\"><time>2007-05-%02dT%02d:%02d:%02dZ</time>"
+                    "</trkpt>\n",
+                    lat / 60, lon / 60, 12 + u / 86400, u / 3600 % 24, u / 60 % 60, u % 60);
+      s += buf;
+    }
+    s += "</trkseg></trk></gpx>\n";
+    total += static_cast<long long>(s.size());
+    QFile f(root + QStringLiteral("/gpsdat/c%1.gpx").arg(b));
+    if (!f.open(QIODevice::WriteOnly) || f.write(s.data(), static_cast<qint64>(s.size())) < 0)
+      return -1;
+    race += "BN,c" + std::to_string(b) + ".gpx,Boat " + std::to_string(b) + ",1.0\n";
+  }
+  QFile f(root + "/raceadmin/ocean.txt");
+  if (!f.open(QIODevice::WriteOnly)) return -1;
+  f.write(race.data(), static_cast<qint64>(race.size()));
+  return total;
+}
+
 }  // namespace
 
 // "--write-fleet DIR" writes the fleet as a data folder and ends, so that the whole program
@@ -320,6 +471,12 @@ int main(int argc, char** argv) {
   }
   if (argc == 3 && std::string(argv[1]) == "--write-offshore") {
     const long long bytes = WriteOffshore(QString::fromLocal8Bit(argv[2]));
+    if (bytes < 0) return 1;
+    std::printf("%lld bytes of GPX in %s\n", bytes, argv[2]);
+    return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "--write-ocean") {
+    const long long bytes = WriteOcean(QString::fromLocal8Bit(argv[2]));
     if (bytes < 0) return 1;
     std::printf("%lld bytes of GPX in %s\n", bytes, argv[2]);
     return 0;

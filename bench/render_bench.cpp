@@ -16,8 +16,10 @@
 #include "race/coastline.h"
 #include "session/loader.h"
 #include "session/session.h"
+#include "view/analysis_page.h"
 #include "view/artwork.h"
 #include "view/geometry.h"
+#include "view/graph_page.h"
 #include "view/overview_map.h"
 #include "view/render_state.h"
 #include "view/renderer.h"
@@ -181,6 +183,82 @@ BENCHMARK(BM_StillBackgroundAndOverview)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5);
 
+// What a replay frame with every overlay shows, on a loaded race: laylines, wind arrow and ticks,
+// every label, speed wakes, compass card, wind strip and the overview in the corner.
+void EveryOverlay(kw::RaceSession& s, kw::RenderState& rs) {
+  rs.LayLines = rs.ShowWindArrow = rs.ShowWindTicks = rs.SpeedWakes = rs.CompLine = true;
+  rs.LabelLevel = 3;
+  rs.MeanUpwindSpeed = rs.MeanDownwindSpeed = 5.5;
+  s.race.LaylineAngle1 = 45, s.race.LaylineAngle2 = 135;
+  s.view.OverviewWidth = s.view.OverviewHeight = 170;
+  rs.Overview = kw::DrawOverviewImage(s.race, s.view);
+  rs.CompassCard = kw::RotateCompass(kw::FormPicture(QStringLiteral("compasss")), 20);
+  rs.WindStrip = kw::BuildWindStripImage(s.race);
+  rs.WindStripTop = 130;
+}
+
+template <typename Draw>
+void RegisterPicture(const char* name, Draw draw) {
+  benchmark::RegisterBenchmark(name,
+                               [draw](benchmark::State& state) {
+                                 for (auto _ : state) draw();
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(10)
+      ->ReportAggregatesOnly(true);
+}
+
+// Every picture that walks whole tracks, on the loaded race: each must cost what its pixels
+// hold, not what the race's length holds (aim: 30 ms each on a five-day race; a frame 2 ms).
+void RegisterLoadedRacePictures(kw::RaceSession& s) {
+  static kw::RenderState overlays;
+  EveryOverlay(s, overlays);
+  benchmark::RegisterBenchmark(
+      "BM_LoadedRaceFrameEveryOverlay",
+      [&s](benchmark::State& state) {
+        QImage map(1600, 1000, QImage::Format_RGB32);
+        double t = 0;
+        for (auto _ : state) {
+          map.fill(QColor(0, 0, 128));
+          s.play.RaceClock = t;
+          benchmark::DoNotOptimize(kw::DrawScene(s, overlays, map, t).BoatsOnScreen);
+          t += 997;
+          if (t > s.race.ClockLast) t = 0;
+        }
+      })
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(10)
+      ->ReportAggregatesOnly(true);
+  static QImage background, highlight, page(1600, 1000, QImage::Format_RGB32);
+  RegisterPicture("BM_LoadedRaceStillMap", [&s] {
+    kw::ViewState v = s.view;
+    kw::EnterStillMap(v);
+    benchmark::DoNotOptimize(kw::BuildStillMap(s.race, v, s.play, overlays, background));
+  });
+  RegisterPicture("BM_LoadedRaceStillMapZoomed", [&s] {
+    kw::ViewState v = s.view;
+    kw::EnterStillMap(v);
+    v.ZoomFactor = 16;  // four clicks in, on the start
+    v.UserCentreLat = 2115, v.UserCentreLon = 8367;
+    benchmark::DoNotOptimize(kw::BuildStillMap(s.race, v, s.play, overlays, background));
+  });
+  RegisterPicture("BM_LoadedRaceHighlight", [&s] {
+    kw::ViewState v = s.view;
+    kw::EnterStillMap(v);
+    if (background.isNull()) kw::BuildStillMap(s.race, v, s.play, overlays, background);
+    kw::BuildHighlight(s.race, v, s.play, 1, background, highlight);
+    benchmark::DoNotOptimize(highlight.constBits());
+  });
+  RegisterPicture("BM_LoadedRaceGraphPage", [&s] {
+    kw::DrawGraphs(page, s.race, 1000, kw::Rgb{0, 0, 128});
+    benchmark::DoNotOptimize(page.constBits());
+  });
+  RegisterPicture("BM_LoadedRaceAnalysisPage", [&s] {
+    benchmark::DoNotOptimize(kw::DrawAnalysisFigures(page, s.race, s.passing, 1));
+    benchmark::DoNotOptimize(page.constBits());
+  });
+}
+
 // On a race loaded from a data folder (keelway_bench_load --write-offshore DIR): one frame at
 // clock times spread over the whole race, and the time bar with the panel behind it.
 void RegisterLoadedRace(kw::RaceSession& s) {
@@ -228,6 +306,7 @@ void RegisterLoadedRace(kw::RaceSession& s) {
       ->Unit(benchmark::kMillisecond)
       ->Repetitions(10)
       ->ReportAggregatesOnly(true);
+  RegisterLoadedRacePictures(s);
 }
 
 }  // namespace

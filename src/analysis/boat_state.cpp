@@ -18,18 +18,6 @@ double ToFullTurn(double a) {
   return a;
 }
 
-// Index k of the pair TrackTime[k] <= t < TrackTime[k+1], tried from `start` onwards and wrapping
-// round to 1, so that a clock that moves on by a little finds its pair at once; 0 when none.
-int FindSample(const std::vector<double>& time, int n, int start, double t) {
-  const int last = n - 1;  // the last k that has a k + 1
-  int k = start >= 1 && start <= last ? start : 1;
-  for (int tries = 0; tries < last; ++tries) {
-    if (time[k] <= t && t < time[k + 1]) return k;
-    k = k < last ? k + 1 : 1;
-  }
-  return 0;
-}
-
 }  // namespace
 
 void ComputeBoatState(const RaceData& race, double t, double trueWindDirection, FrameBoats& boats) {
@@ -45,8 +33,8 @@ void ComputeBoatState(const RaceData& race, double t, double trueWindDirection, 
     const int n =
         std::min<int>(race.BoatSampleCount[b], static_cast<int>(race.TrackTime[b].size()) - 1);
     if (n < 2) continue;
-    const std::vector<double>& time = race.TrackTime[b];
-    const int k = FindSample(time, n, boats.BoatSampleIndex[b], t);
+    const auto& time = race.TrackTime[b];
+    const int k = FindSamplePair(time, n, boats.BoatSampleIndex[b], t);
     if (k == 0) continue;
     boats.BoatSampleIndex[b] = k;
     const double span = time[k + 1] - time[k];

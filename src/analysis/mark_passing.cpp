@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
+#include "race/boat_threads.h"
 #include "race/geodesy.h"
 #include "race/model.h"
 #include "race/numbers.h"
@@ -83,79 +86,75 @@ struct LineSide {
   double k = 0, c = 0;
 };
 
-// Course entry e is the line `ln`: when each boat crossed it between its ends. The start (e 1)
-// is searched in the first half of the track until a fifth of the replay has passed, a later
-// line from the sample after the previous passing (s[b]), which moves past a crossing found.
-void FindLineCrossings(const RaceData& race, const LineEnds& ln, int e, std::vector<int>& s,
-                       PassingResults& p) {
+// Course entry e is the line `ln`: when boat b crossed it between its ends. The start (e 1) is
+// searched in the first half of the track until a fifth of the replay has passed, a later line
+// from the sample after the previous passing (s), which moves past a crossing found.
+void FindLineCrossing(const RaceData& race, const LineEnds& ln, int e, int b, int& s,
+                      PassingResults& p) {
   const LineSide side(ln);
   const double L = std::sqrt(side.dLat * side.dLat + side.dLon * side.dLon);
-  for (int b = 1; b <= race.BoatCount; ++b) {
-    const int N = race.BoatSampleCount[b];
-    const auto& t = race.TrackTime[b];
-    const auto& la = race.TrackLat[b];
-    const auto& lo = race.TrackLon[b];
-    int from, to;
-    if (e == 1) {
-      s[b] = 1;
-      from = 1;
-      to = RoundInt(N / 2.0) - 1;
-    } else {
-      from = s[b] + 1;
-      to = N - 1;
+  const int N = race.BoatSampleCount[b];
+  const auto& t = race.TrackTime[b];
+  const auto& la = race.TrackLat[b];
+  const auto& lo = race.TrackLon[b];
+  int from, to;
+  if (e == 1) {
+    s = 1;
+    from = 1;
+    to = RoundInt(N / 2.0) - 1;
+  } else {
+    from = s + 1;
+    to = N - 1;
+  }
+  double q1 = from <= to ? side(la[from], lo[from]) : 0;
+  for (int i = from; i <= to; ++i) {
+    const double q2 = side(la[i + 1], lo[i + 1]);
+    if (q1 * q2 <= 0) {
+      double f = q1 == q2 ? 0 : std::fabs(q1 / (q2 - q1));
+      if (f > 1) f = 0;
+      const double tc = t[i] + (t[i + 1] - t[i]) * f;
+      if (tc >= 0) p.MarkPassTime[b][e] = tc;
+      s = i + 1;
+      const double xLat = la[i] + f * (la[i + 1] - la[i]);
+      const double xLon = lo[i] + f * (lo[i + 1] - lo[i]);
+      const double da = std::hypot(xLat - ln.LatA, xLon - ln.LonA);
+      const double db = std::hypot(xLat - ln.LatB, xLon - ln.LonB);
+      if (da < L && db < L) break;  // on the line: found (or crossed before the gun)
+      p.MarkPassTime[b][e] = NotPassed;
     }
-    double q1 = from <= to ? side(la[from], lo[from]) : 0;
-    for (int i = from; i <= to; ++i) {
-      const double q2 = side(la[i + 1], lo[i + 1]);
-      if (q1 * q2 <= 0) {
-        double f = q1 == q2 ? 0 : std::fabs(q1 / (q2 - q1));
-        if (f > 1) f = 0;
-        const double tc = t[i] + (t[i + 1] - t[i]) * f;
-        if (tc >= 0) p.MarkPassTime[b][e] = tc;
-        s[b] = i + 1;
-        const double xLat = la[i] + f * (la[i + 1] - la[i]);
-        const double xLon = lo[i] + f * (lo[i + 1] - lo[i]);
-        const double da = std::hypot(xLat - ln.LatA, xLon - ln.LonA);
-        const double db = std::hypot(xLat - ln.LatB, xLon - ln.LonB);
-        if (da < L && db < L) break;  // on the line: found (or crossed before the gun)
-        p.MarkPassTime[b][e] = NotPassed;
-      }
-      if (e == 1 && t[i] > 0.2 * race.ClockLast) break;
-      q1 = q2;
-    }
+    if (e == 1 && t[i] > 0.2 * race.ClockLast) break;
+    q1 = q2;
   }
 }
 
-// Course entry e at point P (a mark, or a line's first end) for the boats that have not passed
-// it yet: the sample closest to P within 0.2', searched as the crossings are and given up 0.1'
-// past the closest.
-void FindClosestApproaches(const RaceData& race, const LatLon& P, int e, std::vector<int>& s,
-                           PassingResults& p) {
-  for (int b = 1; b <= race.BoatCount; ++b) {
-    if (p.MarkPassTime[b][e] <= 999999) continue;
-    const int N = race.BoatSampleCount[b];
-    const auto& t = race.TrackTime[b];
-    const auto& la = race.TrackLat[b];
-    const auto& lo = race.TrackLon[b];
-    int from, to;
-    if (e == 1) {
-      from = 1;
-      to = RoundInt(N / 2.0);
-    } else {
-      if (p.MarkPassTime[b][e - 1] > 999999) s[b] = 1;
-      from = s[b];
-      to = N - 1;
+// Course entry e at point P (a mark, or a line's first end) for boat b when it has not passed it
+// yet: the sample closest to P within 0.2', searched as the crossings are and given up 0.1' past
+// the closest.
+void FindClosestApproach(const RaceData& race, const LatLon& P, int e, int b, int& s,
+                         PassingResults& p) {
+  if (p.MarkPassTime[b][e] <= 999999) return;
+  const int N = race.BoatSampleCount[b];
+  const auto& t = race.TrackTime[b];
+  const auto& la = race.TrackLat[b];
+  const auto& lo = race.TrackLon[b];
+  int from, to;
+  if (e == 1) {
+    from = 1;
+    to = RoundInt(N / 2.0);
+  } else {
+    if (p.MarkPassTime[b][e - 1] > 999999) s = 1;
+    from = s;
+    to = N - 1;
+  }
+  double best = 0.2;
+  for (int v = std::max(from, 1); v <= to; ++v) {
+    const double d = std::hypot(P.lat - la[v], P.lon - lo[v]);
+    if (d < best) {
+      best = d;
+      p.MarkPassTime[b][e] = RoundHalfEven(t[v]);
+      s = v + 1;
     }
-    double best = 0.2;
-    for (int v = std::max(from, 1); v <= to; ++v) {
-      const double d = std::hypot(P.lat - la[v], P.lon - lo[v]);
-      if (d < best) {
-        best = d;
-        p.MarkPassTime[b][e] = RoundHalfEven(t[v]);
-        s[b] = v + 1;
-      }
-      if (best < 0.2 && d > best + 0.1) break;
-    }
+    if (best < 0.2 && d > best + 0.1) break;
   }
 }
 
@@ -197,16 +196,22 @@ void DetectMarkPassing(RaceData& race, PassingResults& p) {
   const int n = race.CourseCount;
   if (n < 1) return;
   p.Resize(race.BoatCount, n);
-  std::vector<int> s(static_cast<size_t>(race.BoatCount) + 2, 1);
   p.FinishLine = EndsOf(race, Resolve(race, race.CourseEntry[n - 1]));
   p.StartLine = EndsOf(race, Resolve(race, race.CourseEntry[0]));
-  for (int e = 1; e <= n; ++e) {
-    const EntryRef ref = Resolve(race, race.CourseEntry[e - 1]);
-    if (ref.number == 0) continue;  // names no mark or line of this race: never passed
-    if (ref.isLine) FindLineCrossings(race, EndsOf(race, ref), e, s, p);
-    // Closest approach: marks, and lines not crossed, except the finish.
-    if (e < n) FindClosestApproaches(race, PointOf(race, ref, false), e, s, p);
-  }
+  std::vector<EntryRef> refs(static_cast<size_t>(n) + 1);
+  for (int e = 1; e <= n; ++e) refs[e] = Resolve(race, race.CourseEntry[e - 1]);
+  // Each boat on its own, its course entries in order: no boat's passing depends on another's.
+  const RaceData& r = race;
+  ForEachBoat(r, [&r, &refs, &p, n](int b) {
+    int s = 1;  // the sample after the last passing found
+    for (int e = 1; e <= n; ++e) {
+      const EntryRef& ref = refs[e];
+      if (ref.number == 0) continue;  // names no mark or line of this race: never passed
+      if (ref.isLine) FindLineCrossing(r, EndsOf(r, ref), e, b, s, p);
+      // Closest approach: marks, and lines not crossed, except the finish.
+      if (e < n) FindClosestApproach(r, PointOf(r, ref, false), e, b, s, p);
+    }
+  });
   RankBoats(race, n, p);
   EndReplayAfterLastFinisher(race, n, p);
 }
@@ -214,28 +219,28 @@ void DetectMarkPassing(RaceData& race, PassingResults& p) {
 void TrimTracksAtFinish(RaceData& race, const PassingResults& p) {
   const int n = race.CourseCount;
   if (n < 1 || p.EntryCount < n) return;
-  for (int b = 1; b <= race.BoatCount; ++b) {
+  ForEachBoat(race, [&race, &p, n](int b) {
     const double finish = p.MarkPassTime[b][n];
-    if (finish >= 999999) continue;
-    const auto& t = race.TrackTime[b];
+    if (finish >= 999999) return;
+    const auto& t = std::as_const(race).TrackTime[b];
     for (int j = race.BoatSampleCount[b]; j >= 1; --j) {
       if (t[j] < finish + 60) {
         race.BoatSampleCount[b] = j;
         break;
       }
     }
-  }
+  });
 }
 
 void ComputeLegDistances(const RaceData& race, double cosCentreLat, PassingResults& p) {
   const int n = race.CourseCount;
   if (n < 1 || p.EntryCount < n) return;
   const double east = 1852.0 * cosCentreLat;
-  for (int b = 1; b <= race.BoatCount; ++b) {
+  ForEachBoat(race, [&race, &p, n, east](int b) {
     auto& legs = p.LegSailedDistance[b];
     std::fill(legs.begin(), legs.end(), 0.0);
     const auto& pass = p.MarkPassTime[b];
-    if (pass[n] >= 999999) continue;
+    if (pass[n] >= 999999) return;
     const int N = race.BoatSampleCount[b];
     const auto& t = race.TrackTime[b];
     const auto& la = race.TrackLat[b];
@@ -255,30 +260,30 @@ void ComputeLegDistances(const RaceData& race, double cosCentreLat, PassingResul
       const double v = k == n ? pass[n] : pass[k + 1];
       double sum = 0;
       int a = 1;
-      for (int i = 1; i <= N - 1; ++i) {
-        if (t[i] <= u && u < t[i + 1]) {
-          double lat, lon;
-          at(i, u, lat, lon);
-          sum += dist(lat, lon, la[i + 1], lo[i + 1]);
-          a = i + 1;
-          break;
-        }
+      if (const int i = FirstSamplePair(t, 1, N, u); i > 0) {
+        double lat, lon;
+        at(i, u, lat, lon);
+        sum += dist(lat, lon, la[i + 1], lo[i + 1]);
+        a = i + 1;
       }
       int j = N;
-      for (int i = a; i <= N - 1; ++i) {
-        if (t[i] <= v && v < t[i + 1]) {
-          double lat, lon;
-          at(i, v, lat, lon);
-          sum += dist(la[i], lo[i], lat, lon);
-          j = i;
-          break;
-        }
+      if (const int i = FirstSamplePair(t, a, N, v); i > 0) {
+        double lat, lon;
+        at(i, v, lat, lon);
+        sum += dist(la[i], lo[i], lat, lon);
+        j = i;
       }
-      for (int i = a; i < j; ++i) sum += dist(la[i], lo[i], la[i + 1], lo[i + 1]);
+      // Each sample unpacked once, the segments added in order.
+      double lat0 = a < j ? la[a] : 0, lon0 = a < j ? lo[a] : 0;
+      for (int i = a; i < j; ++i) {
+        const double lat1 = la[i + 1], lon1 = lo[i + 1];
+        sum += dist(lat0, lon0, lat1, lon1);
+        lat0 = lat1, lon0 = lon1;
+      }
       const bool unpassed = pass[k] > 900000 || (k < n && pass[k + 1] > 900000);
       legs[k] = unpassed ? 0 : sum;
     }
-  }
+  });
 }
 
 void BuildLegs(const RaceData& race, double cosCentreLat, PassingResults& p) {

@@ -1,14 +1,25 @@
 #include "analysis/page_numbers.h"
+#include "analysis/trace_rows.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "analysis/mark_passing.h"
 #include "race/model.h"
 #include "race/numbers.h"
+#include "race/track_outline.h"
 
 namespace kw {
+
+using trace_rows::CourseBlockInside;
+using trace_rows::RowCollapser;
+using trace_rows::UsableBlocks;
+using trace_rows::WalkBlocks;
+using trace_rows::WindowRange;
 
 namespace {
 
@@ -49,54 +60,6 @@ int WindSamples(const RaceData& race) {
   return std::clamp(race.WindCount, 0, std::max(held, 0));
 }
 
-// A long race puts a dozen samples on one pixel row, each a short horizontal stroke. Strokes on
-// one row cover exactly the span between the row's extremes, so a row of four points or more
-// keeps only its first point, its extremes and its last point: the same pixels for a fraction
-// of the work. Points are added in order and the row is settled when the next row begins.
-class RowCollapser {
- public:
-  explicit RowCollapser(std::vector<QPoint>& out) : out_(out) {}
-  ~RowCollapser() { Flush(); }
-
-  void Add(QPoint q) {
-    if (count_ > 0 && q.y() == first_.y()) {
-      if (q == last_) return;
-      lo_ = std::min(lo_, q.x());
-      hi_ = std::max(hi_, q.x());
-      if (count_ == 2) mid_ = last_;
-      last_ = q;
-      ++count_;
-      return;
-    }
-    Flush();
-    first_ = last_ = q;
-    lo_ = hi_ = q.x();
-    count_ = 1;
-  }
-
-  void Flush() {
-    if (count_ == 0) return;
-    Emit(first_);
-    if (count_ >= 4) {
-      Emit(QPoint(lo_, first_.y()));
-      Emit(QPoint(hi_, first_.y()));
-    } else if (count_ == 3) {
-      Emit(mid_);
-    }
-    Emit(last_);
-    count_ = 0;
-  }
-
- private:
-  void Emit(QPoint q) {
-    if (out_.empty() || out_.back() != q) out_.push_back(q);
-  }
-
-  std::vector<QPoint>& out_;
-  QPoint first_, mid_, last_;
-  int lo_ = 0, hi_ = 0, count_ = 0;
-};
-
 }  // namespace
 
 double MaxBoatSpeed(const RaceData& race) {
@@ -104,7 +67,20 @@ double MaxBoatSpeed(const RaceData& race) {
   for (int b = 1; b <= race.BoatCount && Has(race.TrackSpeed, b); ++b) {
     const auto& speed = race.TrackSpeed[b];
     const int n = std::min<int>(SampleCount(race, b), static_cast<int>(speed.size()) - 1);
-    for (int i = 1; i <= n; ++i) best = std::max(best, speed[i]);
+    int i = 1;
+    if (const TrackBlocks* t = UsableBlocks(race, b, n)) {
+      // Whole blocks by their highest speed, blocks with a value kept aside sample by sample.
+      for (const TrackBlocks::Block& k : t->coarse) {
+        if (i + TrackBlocks::kCoarse - 1 > n) break;
+        if (k.plain) {
+          best = std::max(best, k.speedHi / 100.0);
+        } else {
+          for (int j = i; j < i + TrackBlocks::kCoarse; ++j) best = std::max(best, speed[j]);
+        }
+        i += TrackBlocks::kCoarse;
+      }
+    }
+    for (; i <= n; ++i) best = std::max(best, speed[i]);
   }
   return best;
 }
@@ -157,7 +133,7 @@ std::vector<TimeGridLine> TimeGrid(const GraphGeometry& g) {
   return lines;
 }
 
-Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat) {
+Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat, bool rowsOnly) {
   Runs runs;
   if (!Has(race.TrackCourse, boat)) return runs;
   const auto& time = race.TrackTime[boat];
@@ -165,13 +141,16 @@ Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat) {
   const int n = std::min<int>(SampleCount(race, boat), static_cast<int>(course.size()) - 1);
   const double turn = 90.0 - race.WindwardBearing - race.MagneticVariation;
   runs.emplace_back();
-  runs.back().reserve(static_cast<size_t>(std::max(n, 0)) / 4);
   auto row = std::make_unique<RowCollapser>(runs.back());
   bool started = false;
   QPoint prev;
-  for (int i = 1; i <= n; ++i) {
-    if (time[i] < race.ClockFirst || time[i] > race.ClockLast) continue;
-    const QPoint q(g.DirectionX(course[i] + turn), g.TimeY(time[i]));
+  // The x of every whole degree, worked out once: a long race has millions of samples.
+  std::array<int, 361> xOf;
+  for (int c = 0; c <= 360; ++c) xOf[static_cast<size_t>(c)] = g.DirectionX(c + turn);
+  // Sample i on row y.
+  auto add = [&](int i, int y) {
+    const int c = course[i];
+    const QPoint q(c >= 0 && c <= 360 ? xOf[static_cast<size_t>(c)] : g.DirectionX(c + turn), y);
     if (started && std::abs(q.x() - prev.x()) * 2 > g.W1) {
       // The course went through north of the plot's edge: out at one side, in at the other.
       const int ym = RoundInt((prev.y() + q.y()) / 2.0);
@@ -185,26 +164,77 @@ Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat) {
     row->Add(q);
     prev = q;
     started = true;
+  };
+  const TrackBlocks* blocks = UsableBlocks(race, boat, n);
+  if (!blocks) {
+    for (int i = 1; i <= n; ++i) {
+      if (time[i] < race.ClockFirst || time[i] > race.ClockLast) continue;
+      add(i, g.TimeY(time[i]));
+    }
+  } else {
+    // A long race puts hundreds of samples on a row: a block whose samples share one row is
+    // taken as its extremes (what the row keeps of them anyway), when no crossing of the edge
+    // can hide among them.
+    const auto [ia, ib] = WindowRange(time, n, race.ClockFirst, race.ClockLast);
+    WalkBlocks(
+        *blocks, time, g, ia, ib, add,
+        [&](const TrackBlocks::Block& k, int last, int y) {
+          int lo, hi;
+          if (!CourseBlockInside(k, turn, g, lo, hi) || !row->TakesExtremes(y, lo, hi, rowsOnly))
+            return false;
+          prev = QPoint(g.DirectionX(course[last] + turn), y);
+          row->AddExtremes(lo, hi, prev);
+          return true;
+        },
+        [&](const TrackBlocks::Block& k) {
+          int lo, hi;
+          return CourseBlockInside(k, turn, g, lo, hi) && lo == hi;
+        },
+        [&](size_t at) { course.Prefetch(at); });
   }
   row.reset();
   if (runs.back().empty()) runs.pop_back();
   return runs;
 }
 
-std::vector<QPoint> SpeedTrace(const RaceData& race, const GraphGeometry& g, int boat) {
+std::vector<QPoint> SpeedTrace(const RaceData& race, const GraphGeometry& g, int boat,
+                               bool rowsOnly) {
   std::vector<QPoint> line;
   if (!Has(race.TrackSpeed, boat)) return line;
   const auto& time = race.TrackTime[boat];
   const auto& speed = race.TrackSpeed[boat];
   const int n = std::min<int>(SampleCount(race, boat), static_cast<int>(speed.size()) - 1);
-  line.reserve(static_cast<size_t>(std::max(n, 0)) / 4);
-  {
-    RowCollapser row(line);
+  RowCollapser row(line);
+  const TrackBlocks* blocks = UsableBlocks(race, boat, n);
+  if (!blocks) {
     for (int i = 1; i <= n; ++i) {
       if (time[i] < race.ClockFirst || time[i] > race.ClockLast) continue;
       row.Add(QPoint(g.SpeedX(speed[i]), g.TimeY(time[i])));
     }
+  } else {
+    // As the course trace: a block on one row taken as its extremes.
+    const auto [ia, ib] = WindowRange(time, n, race.ClockFirst, race.ClockLast);
+    // The x of every speed up to the fastest, worked out once.
+    // (A plain block of any size is made of plain fine blocks: its extremes are in the table.)
+    const int fastest = blocks->fastest;
+    std::vector<int> xOf(static_cast<size_t>(fastest) + 1);
+    for (int q = 0; q <= fastest; ++q) xOf[static_cast<size_t>(q)] = g.SpeedX(q / 100.0);
+    auto x = [&](int i) {
+      const uint16_t q = speed.Hundredths(static_cast<size_t>(i));
+      return q <= fastest ? xOf[q] : g.SpeedX(speed[i]);
+    };
+    WalkBlocks(
+        *blocks, time, g, ia, ib, [&](int i, int y) { row.Add(QPoint(x(i), y)); },
+        [&](const TrackBlocks::Block& k, int last, int y) {
+          const int lo = xOf[k.speedLo], hi = xOf[k.speedHi];
+          if (!row.TakesExtremes(y, lo, hi, rowsOnly)) return false;
+          row.AddExtremes(lo, hi, QPoint(x(last), y));
+          return true;
+        },
+        [&](const TrackBlocks::Block& k) { return xOf[k.speedLo] == xOf[k.speedHi]; },
+        [&](size_t at) { speed.Prefetch(at); });
   }
+  row.Flush();
   return line;
 }
 

@@ -63,10 +63,14 @@ std::vector<TimeGridLine> TimeGrid(const GraphGeometry& g);
 // A boat's course trace: runs of points joined by lines. A course crossing the plot's side edge
 // (more than half the plot width in one step) ends its run at the edge at mid height and the next
 // run starts at the other edge.
+// A row of points keeps its first, its leftmost, its rightmost and its last point (those are
+// what one-pixel strokes show of it). `rowsOnly` lets a stretch of samples on one row give those
+// four even where they are fewer (the same pixels, fewer samples read on a long race).
 using Runs = std::vector<std::vector<QPoint>>;
-Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat);
+Runs CourseTrace(const RaceData& race, const GraphGeometry& g, int boat, bool rowsOnly = false);
 // A boat's speed trace, one run.
-std::vector<QPoint> SpeedTrace(const RaceData& race, const GraphGeometry& g, int boat);
+std::vector<QPoint> SpeedTrace(const RaceData& race, const GraphGeometry& g, int boat,
+                               bool rowsOnly = false);
 // The wind direction series inside the window (no edge handling) and the wind speed series from
 // the window's start on, at half scale against the speed axis (the wind axis reads twice the
 // boat speed).

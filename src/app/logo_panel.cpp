@@ -181,14 +181,11 @@ void LogoPanel::PlaceMarkersAt(double t) {
       marker->hide();
       continue;
     }
-    const auto& times = r.TrackTime[b];
-    for (int j = 1; j < r.BoatSampleCount[b]; ++j) {
-      if (times[j] <= t && t < times[j + 1]) {
-        const Point2 o = ToOverview(r, f_.session.view, r.TrackLat[b][j], r.TrackLon[b][j]);
-        marker->move(RoundInt(o.x), RoundInt(o.y));
-        marker->show();
-        break;
-      }
+    const int j = FindSamplePair(r.TrackTime[b], r.BoatSampleCount[b], 1, t);
+    if (j > 0) {
+      const Point2 o = ToOverview(r, f_.session.view, r.TrackLat[b][j], r.TrackLon[b][j]);
+      marker->move(RoundInt(o.x), RoundInt(o.y));
+      marker->show();
     }
   }
 }

@@ -49,6 +49,7 @@ class CheckHooks : public LoadHooks {
   CheckHooks(CheckReport& report, const RaceData& race) : report_(report), race_(race) {}
   bool TrackProgress(int i, int n, const QString& text) override;
   bool AssessesTracks() const override { return true; }
+  bool DrawsTracks() const override { return false; }
   void TrackRead(int i, int row, const LoadTrackResult& result,
                  const DroppedBoat* dropped) override;
 

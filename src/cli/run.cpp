@@ -36,10 +36,15 @@ constexpr int kExitUsage = 64;
 
 class CliHooks : public LoadHooks {
  public:
+  explicit CliHooks(bool pictures) : pictures_(pictures) {}
   bool TrackProgress(int, int, const QString& text) override {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     return true;
   }
+  bool DrawsTracks() const override { return pictures_; }
+
+ private:
+  bool pictures_;
 };
 
 // Ctrl-C during a video: finish the file with the frames made so far.
@@ -124,7 +129,7 @@ int Load(const CliOptions& o, RaceSession& s) {
     s.play.ModeChosenByUser = 1;
     s.play.FirstLoadDone = 1;
   }
-  CliHooks hooks;
+  CliHooks hooks(IsPicture(o));
   const LoadOutcome loaded = LoadRace(s, hooks);
   Say(loaded.notice);
   switch (loaded.status) {

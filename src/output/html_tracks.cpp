@@ -138,11 +138,14 @@ std::string PackRacePositions(const RaceData& race, double centreLat, double cen
   const int boats = std::max(0, race.BoatCount);
   PutUnsigned(out, static_cast<std::uint64_t>(boats));
   for (int b = 1; b <= boats; ++b) {
-    const auto& time = race.TrackTime[b];
-    const auto& lat = race.TrackLat[b];
-    const auto& lon = race.TrackLon[b];
-    const int n = std::clamp(race.BoatSampleCount[b], 0,
-                             static_cast<int>(std::min({time.size(), lat.size(), lon.size()})) - 1);
+    const auto& times = race.TrackTime[b];
+    const auto& lats = race.TrackLat[b];
+    const auto& lons = race.TrackLon[b];
+    const int stored = static_cast<int>(std::min({times.size(), lats.size(), lons.size()}));
+    const int n = std::clamp(race.BoatSampleCount[b], 0, std::max(0, stored - 1));
+    // The samples as plain numbers, once: the thinning reads each of them many times.
+    std::vector<double> time(static_cast<size_t>(n) + 1), lat(time.size()), lon(time.size());
+    for (int i = 1; i <= n; ++i) time[i] = times[i], lat[i] = lats[i], lon[i] = lons[i];
     const std::vector<int> kept = KeptSamples({time, lat, lon, n}, cosLat, toleranceMetres);
     PutUnsigned(out, kept.size());
     PutColumn(

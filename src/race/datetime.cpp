@@ -167,11 +167,4 @@ std::string FormatShortDate(double dayCount) {
   return buf;
 }
 
-long long SecondsBetween(double from, double to) {
-  double mag = std::fabs(to - from) * 86400.0 + 0.5;
-  if (!(mag < 9.0e15)) return to < from ? kBadSeconds : -kBadSeconds;
-  long long s = static_cast<long long>(mag);
-  return to < from ? -s : s;
-}
-
 }  // namespace kw

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "race/boat_threads.h"
 #include "race/geodesy.h"
 #include "race/numbers.h"
 
@@ -59,11 +60,26 @@ void ResetRaceTables(RaceData& r) {
 }
 
 void SetTrackCapacity(RaceData& r, int row, int n) {
-  r.TrackTime[row].resize(n);
-  r.TrackLat[row].resize(n);
-  r.TrackLon[row].resize(n);
-  r.TrackSpeed[row].resize(n);
-  r.TrackCourse[row].resize(n);
+  const size_t size = static_cast<size_t>(std::max(n, 0));
+  r.TrackTime[row].resize(size);
+  r.TrackLat[row].resize(size);
+  r.TrackLon[row].resize(size);
+  r.TrackSpeed[row].resize(size);
+  r.TrackCourse[row].resize(size);
+}
+
+void SetTrackSamples(RaceData& r, int row, const std::vector<double>& time,
+                     const std::vector<double>& lat, const std::vector<double>& lon, int n) {
+  const size_t size = static_cast<size_t>(std::max(n, 0)) + 1;
+  const size_t count = std::min({size, time.size(), lat.size(), lon.size()});
+  r.TrackTime[row].Assign(time.data(), count, size);
+  r.TrackLat[row].Assign(lat.data(), count, size);
+  r.TrackLon[row].Assign(lon.data(), count, size);
+  r.TrackSpeed[row].resize(size);
+  r.TrackSpeed[row].Zero();
+  r.TrackCourse[row].resize(size);
+  r.TrackCourse[row].Zero();
+  r.BoatSampleCount[row] = std::max(n, 0);
 }
 
 void SetBoatTableCapacity(RaceData& r) {
@@ -87,37 +103,43 @@ void CompactBoat(RaceData& r, int from, int to) {
 }
 
 void DeriveSpeedAndCourse(RaceData& r, double cosCentreLat) {
+  ForEachBoat(r, [&r, cosCentreLat](int b) { DeriveSpeedAndCourse(r, cosCentreLat, b); });
+}
+
+void DeriveSpeedAndCourse(RaceData& r, double cosCentreLat, int b) {
   const double east = 1852.0 * cosCentreLat;
-  for (int b = 1; b <= r.BoatCount; ++b) {
-    const int n = r.BoatSampleCount[b];
-    auto& speed = r.TrackSpeed[b];
-    auto& course = r.TrackCourse[b];
-    std::fill(speed.begin(), speed.end(), 0.0);
-    std::fill(course.begin(), course.end(), 0);
-    if (n < 6) continue;
-    const auto& t = r.TrackTime[b];
-    const auto& la = r.TrackLat[b];
-    const auto& lo = r.TrackLon[b];
-    auto seg = [&](int i) {
-      double dy = (la[i + 1] - la[i]) * 1852.0;
-      double dx = (lo[i + 1] - lo[i]) * east;
-      return std::sqrt(dx * dx + dy * dy);
-    };
-    for (int j = 1; j <= n - 1; ++j) {
-      double north = (la[j + 1] - la[j]) * 1852.0;
-      double dx = (lo[j + 1] - lo[j]) * east;
-      if (dx == 0 && north == 0 && j > 1) {
-        course[j] = course[j - 1];
-      } else {
-        course[j] = RoundInt(BearingOf(dx, north));
-      }
-      const int a = j >= 2 ? j - 1 : 1;
-      const int z = std::min(j + 2, n);
-      double sum = 0;
-      for (int i = a; i < z; ++i) sum += seg(i);
-      double dt = t[z] - t[a];
-      speed[j] = dt > 0 ? sum / dt * 3.6 / 1.852 : 0;
-    }
+  const int n = r.BoatSampleCount[b];
+  auto& speed = r.TrackSpeed[b];
+  auto& course = r.TrackCourse[b];
+  speed.Zero();
+  course.Zero();
+  if (n < 6) return;
+  // Each sample is unpacked once and each segment measured once: the speed windows below take
+  // every segment up to three times.
+  std::vector<double> t(static_cast<size_t>(n) + 1), la(t.size()), lo(t.size()), seg(t.size());
+  for (int i = 1; i <= n; ++i) {
+    t[i] = r.TrackTime[b][i];
+    la[i] = r.TrackLat[b][i];
+    lo[i] = r.TrackLon[b][i];
+  }
+  for (int i = 1; i < n; ++i) {
+    double dy = (la[i + 1] - la[i]) * 1852.0;
+    double dx = (lo[i + 1] - lo[i]) * east;
+    seg[i] = std::sqrt(dx * dx + dy * dy);
+  }
+  int previous = 0;
+  for (int j = 1; j <= n - 1; ++j) {
+    double north = (la[j + 1] - la[j]) * 1852.0;
+    double dx = (lo[j + 1] - lo[j]) * east;
+    const int c = dx == 0 && north == 0 && j > 1 ? previous : RoundInt(BearingOf(dx, north));
+    course.Set(j, c);
+    previous = c;
+    const int a = j >= 2 ? j - 1 : 1;
+    const int z = std::min(j + 2, n);
+    double sum = 0;
+    for (int i = a; i < z; ++i) sum += seg[i];
+    double dt = t[z] - t[a];
+    speed.Set(j, dt > 0 ? sum / dt * 3.6 / 1.852 : 0);
   }
 }
 
@@ -126,10 +148,11 @@ void ApplyCorrectedTime(RaceData& r, int row) {
                      r.CorrectedTimeMode);
 }
 
-void ApplyCorrectedTime(std::vector<double>& t, int n, double f, int mode) {
+void ApplyCorrectedTime(TimeColumn& t, int n, double f, int mode) {
   if (mode <= 0 || n <= 100 || f <= 0) return;
   for (int i = 1; i <= n; ++i) {
-    if (t[i] > 0) t[i] = RoundHalfEven(f * t[i]);
+    const double v = t[i];
+    if (v > 0) t.Set(i, RoundHalfEven(f * v));
   }
 }
 

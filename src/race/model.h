@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "race/track_columns.h"
+#include "race/track_outline.h"
+
 namespace kw {
 
 constexpr int kMaxBoats = 80;
@@ -101,8 +104,15 @@ struct RaceData {
   int ClassesDeclared = 0;
 
   // Per-boat samples [boat][sample], sample 1..BoatSampleCount; outer length BoatCount + 2.
-  std::vector<std::vector<double>> TrackTime, TrackLat, TrackLon, TrackSpeed;
-  std::vector<std::vector<int>> TrackCourse;
+  // Each row is a compact column (track_columns.h) that reads like an array of numbers.
+  std::vector<TimeColumn> TrackTime;
+  std::vector<PositionColumn> TrackLat, TrackLon;
+  std::vector<SpeedColumn> TrackSpeed;
+  std::vector<CourseColumn> TrackCourse;
+  // Coarser copies of each track for the pictures (track_outline.h), [boat]; made at load when
+  // pictures will be drawn, each used only while its track is unchanged.
+  std::vector<TrackOutline> TrackOutlines;
+  std::vector<TrackBlocks> TrackBlockSummaries;
 
   // Course.
   std::array<double, kMaxMarks + 1> MarkLat{}, MarkLon{};
@@ -179,16 +189,24 @@ void SetTrackCapacity(RaceData& race, int row, int n);
 // Sets the outer length of the five sample arrays to BoatCount + 2.
 void SetBoatTableCapacity(RaceData& race);
 
+// Replaces one boat row's samples with times, latitudes and longitudes 1..n (slot 0 of each
+// vector unused), packed as the track readers store them; speed and course are cleared for
+// DeriveSpeedAndCourse. The row holds n + 1 slots.
+void SetTrackSamples(RaceData& race, int row, const std::vector<double>& time,
+                     const std::vector<double>& lat, const std::vector<double>& lon, int n);
+
 // Moves boat row `from` down to row `to` (a boat before it was dropped).
 void CompactBoat(RaceData& race, int from, int to);
 
-// Fills TrackSpeed and TrackCourse for every boat from positions and times.
+// Fills TrackSpeed and TrackCourse for every boat from positions and times (the boats shared
+// among the cores); the second form for boat b alone.
 void DeriveSpeedAndCourse(RaceData& race, double cosCentreLat);
+void DeriveSpeedAndCourse(RaceData& race, double cosCentreLat, int b);
 
 // In corrected-time mode, scales the times after the gun of one boat row by its factor.
 void ApplyCorrectedTime(RaceData& race, int row);
 // The same rule on times 1..n of a track read apart from the tables.
-void ApplyCorrectedTime(std::vector<double>& times, int n, double factor, int correctedTimeMode);
+void ApplyCorrectedTime(TimeColumn& times, int n, double factor, int correctedTimeMode);
 
 // Recomputes ClockSpan from ClockFirst and ClockLast.
 void UpdateClockSpan(RaceData& race);

@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace kw {
 
 QString DisplayText(std::string_view bytes) {
@@ -50,6 +52,37 @@ bool ReadWholeFile(const QString& path, std::string& out, QString* error) {
   if (!f.atEnd()) {
     QByteArray more = f.readAll();
     out.append(more.constData(), static_cast<size_t>(more.size()));
+  }
+  return true;
+}
+
+void FileBytes::Reserve(size_t n) {
+  if (n <= capacity_) return;
+  // Not cleared: every byte up to size_ is read into before it is looked at.
+  std::unique_ptr<char[]> more(new char[n]);
+  if (size_ > 0) std::copy(data_.get(), data_.get() + size_, more.get());
+  data_ = std::move(more);
+  capacity_ = n;
+}
+
+bool FileBytes::Read(const QString& path, QString* error) {
+  size_ = 0;
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    if (error) *error = f.errorString();
+    return false;
+  }
+  Reserve(static_cast<size_t>(std::max<qint64>(f.size(), 0)) + 1);
+  // Files of unknown size (pipes, some special files) are read to the end.
+  while (true) {
+    if (size_ == capacity_) Reserve(capacity_ * 2);
+    const qint64 got = f.read(data_.get() + size_, static_cast<qint64>(capacity_ - size_));
+    if (got < 0) {
+      if (error) *error = f.errorString();
+      return false;
+    }
+    if (got == 0) break;
+    size_ += static_cast<size_t>(got);
   }
   return true;
 }

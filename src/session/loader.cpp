@@ -240,8 +240,13 @@ bool ReadRaceAndWind(RaceSession& s, LoadHooks& hooks, LoadOutcome& out) {
   // A wind file name that names no file is forgotten here, so that nothing later takes the race
   // for one with wind data.
   const WindReadResult wind = ReadWindFile(r);
-  for (auto* a : {&r.TrackTime, &r.TrackLat, &r.TrackLon, &r.TrackSpeed}) a->clear();
+  r.TrackTime.clear();
+  r.TrackLat.clear();
+  r.TrackLon.clear();
+  r.TrackSpeed.clear();
   r.TrackCourse.clear();
+  r.TrackOutlines.clear();
+  r.TrackBlockSummaries.clear();
   SetBoatTableCapacity(r);
   if (!wind.ok) {
     // The samples read before the bad line stay; no track is read (the previous race's tracks
@@ -271,6 +276,7 @@ bool MeasureRace(RaceSession& s, LoadHooks& hooks, LoadOutcome& out) {
     return false;
   }
   DeriveSpeedAndCourse(r, s.view.CosCentreLat);
+  if (hooks.DrawsTracks()) BuildTrackOutlines(r, s.view.CosCentreLat);
   hooks.Beep();
   return true;
 }

@@ -45,6 +45,8 @@ class LoadHooks {
   virtual int TrackReaders() const;
   // True asks for each track's quality (LoadTrackResult::quality); the data-quality report.
   virtual bool AssessesTracks() const { return false; }
+  // Pictures of whole tracks will be drawn: their coarser copies are made at load.
+  virtual bool DrawsTracks() const { return true; }
   // Boat i (race-file order) was read into `row`: what the reader found, and the entry it was
   // dropped with, or null when it stays. Called for a track that failed too, before the load
   // stops.

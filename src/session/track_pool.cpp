@@ -27,6 +27,7 @@ int TrackPool::DefaultWorkers() {
 }
 
 void TrackPool::Work() {
+  FileBytes bytes;  // one file at a time, the memory kept from one to the next
   while (true) {
     int i;
     {
@@ -34,7 +35,7 @@ void TrackPool::Work() {
       if (stop_ || next_ >= static_cast<int>(jobs_.size())) return;
       i = next_++;
     }
-    PreparedTrack track = ReadTrackJob(jobs_[static_cast<size_t>(i)]);
+    PreparedTrack track = ReadTrackJob(jobs_[static_cast<size_t>(i)], bytes);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       done_[static_cast<size_t>(i)] = std::move(track);

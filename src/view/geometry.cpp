@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "analysis/frame_state.h"
 #include "analysis/mark_passing.h"
+#include "race/boat_threads.h"
 #include "race/datetime.h"
 #include "race/geodesy.h"
 #include "race/model.h"
@@ -47,6 +49,10 @@ ScreenProjector::ScreenProjector(const RaceData& race, const ViewState& v)
     c_ = std::cos(-race.WindwardBearing * kDeg);
     s_ = std::sin(-race.WindwardBearing * kDeg);
   }
+}
+
+double ScreenProjector::PixelsPerMinute(double cosLat) const {
+  return std::max(std::fabs(scaleLat_), cosLat > 0 ? std::fabs(scaleLon_) / cosLat : 0.0);
 }
 
 ScreenProjector ScreenProjector::Overview(const RaceData& race, const ViewState& v) {
@@ -109,13 +115,33 @@ void ComputeRaceExtent(const RaceData& race, const PassingResults* passing, View
     if (lo < lonMin) lonMin = lo;
   };
   const bool byFinish = race.CourseCount >= 2 && passing && passing->EntryCount >= race.CourseCount;
-  for (int b = 1; b <= race.BoatCount; ++b) {
+  // Each boat's box on its own, then the boxes together: the same extremes in any order.
+  struct Box {  // starting where the extremes start, so an empty box changes nothing
+    double latMax = -200000, latMin = 200000, lonMax = -200000, lonMin = 200000;
+  };
+  std::vector<Box> boxes(static_cast<size_t>(race.BoatCount) + 1);
+  ForEachBoat(race, [&](int b) {
+    Box& x = boxes[b];
     const double finish = byFinish ? passing->MarkPassTime[b][race.CourseCount] + 10 : 1e300;
     const auto& t = race.TrackTime[b];
+    const auto& la = race.TrackLat[b];
+    const auto& lo = race.TrackLon[b];
     for (int i = 1; i <= race.BoatSampleCount[b]; ++i) {
-      if (t[i] >= race.ClockFirst && t[i] < race.ClockLast && t[i] < finish)
-        widen(race.TrackLat[b][i], race.TrackLon[b][i]);
+      if (t[i] >= race.ClockFirst && t[i] < race.ClockLast && t[i] < finish) {
+        const double a = la[i], o = lo[i];
+        if (a > x.latMax) x.latMax = a;
+        if (a < x.latMin) x.latMin = a;
+        if (o > x.lonMax) x.lonMax = o;
+        if (o < x.lonMin) x.lonMin = o;
+      }
     }
+  });
+  for (int b = 1; b <= race.BoatCount; ++b) {
+    const Box& x = boxes[b];
+    if (x.latMax > latMax) latMax = x.latMax;
+    if (x.latMin < latMin) latMin = x.latMin;
+    if (x.lonMax > lonMax) lonMax = x.lonMax;
+    if (x.lonMin < lonMin) lonMin = x.lonMin;
   }
   // No sample inside the replay window: the whole tracks, else the course, else the origin.
   const bool noneInWindow = latMax < latMin;

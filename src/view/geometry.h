@@ -33,6 +33,9 @@ class ScreenProjector {
     const double dx = (lon - lon0_) * scaleLon_, dy = (lat0_ - lat) * scaleLat_;
     return {cx_ + dx * c_ - dy * s_, cy_ + dx * s_ + dy * c_};
   }
+  // The most pixels a minute of latitude, or a minute of longitude at its length `cosLat`,
+  // takes on the picture.
+  double PixelsPerMinute(double cosLat) const;
 
  private:
   double lat0_, lon0_, scaleLat_, scaleLon_, cx_, cy_, c_ = 1, s_ = 0;

@@ -161,13 +161,13 @@ void PlotTraces(QImage& bitmap, const RaceData& race, const GraphGeometry& g) {
     StrokePlotter plot(pixels, bitmap, g.x1, bitmap.width() - 1);
     for (int b = boats; b >= 1; --b)
       if (ShownBoat(race, b))
-        plot.Polyline(SpeedTrace(race, g, b), ToQColor(race.BoatColor[b]).rgb());
+        plot.Polyline(SpeedTrace(race, g, b, true), ToQColor(race.BoatColor[b]).rgb());
   });
   {
     StrokePlotter plot(pixels, bitmap, 0, g.x1 - 1);
     for (int b = boats; b >= 1; --b) {
       if (!ShownBoat(race, b)) continue;
-      for (const auto& run : CourseTrace(race, g, b))
+      for (const auto& run : CourseTrace(race, g, b, true))
         plot.Polyline(run, ToQColor(race.BoatColor[b]).rgb());
     }
   }

@@ -10,6 +10,7 @@
 #include "view/geometry.h"
 #include "view/paint.h"
 #include "view/render_state.h"
+#include "view/track_lines.h"
 #include "view/view_state.h"
 
 namespace kw {
@@ -21,11 +22,10 @@ QImage DrawOverviewImage(const RaceData& race, const ViewState& v) {
   const ScreenProjector overview = ScreenProjector::Overview(race, v);
   auto project = [&](double lat, double lon) { return Rounded(overview(lat, lon)); };
   for (int b = race.BoatCount; b >= 1; --b) {
-    QPolygon track;
-    for (int i = 1; i <= race.BoatSampleCount[b]; ++i)
-      AppendPoint(track, project(race.TrackLat[b][i], race.TrackLon[b][i]));
     p.setPen(QPen(ToQColor(race.BoatColor[b]), 1));
-    p.drawPolyline(track);
+    for (const QPolygon& track :
+         TrackPolylines(race, b, 1, race.BoatSampleCount[b], overview, img.rect()))
+      p.drawPolyline(track);
   }
   p.setPen(QPen(Qt::white, 1));
   DrawCoastPolylines(p, race, project, img.rect().adjusted(-2, -2, 2, 2));

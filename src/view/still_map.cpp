@@ -13,19 +13,18 @@
 #include "view/geometry.h"
 #include "view/paint.h"
 #include "view/render_state.h"
+#include "view/track_lines.h"
 #include "view/view_state.h"
 
 namespace kw {
 
 namespace {
 
-QPolygon TrackLine(const RaceData& race, const ViewState& v, const PlaybackState& play, int b) {
-  QPolygon line;
+std::vector<QPolygon> TrackLine(const RaceData& race, const ViewState& v, const PlaybackState& play,
+                                int b) {
   const auto [first, last] = StillTrackRange(race, play, b);
-  const ScreenProjector project(race, v);
-  for (int i = first; i <= last; ++i)
-    AppendPoint(line, Rounded(project(race.TrackLat[b][i], race.TrackLon[b][i])));
-  return line;
+  return TrackPolylines(race, b, first, last, ScreenProjector(race, v),
+                        QRect(0, 0, std::max(1, v.MapWidth), std::max(1, v.MapHeight)));
 }
 
 }  // namespace
@@ -34,21 +33,30 @@ std::pair<int, int> StillTrackRange(const RaceData& race, const PlaybackState& p
   const int n = race.BoatSampleCount[b];
   if (!play.RepeatActive || n < 1) return {1, n};
   const auto& t = race.TrackTime[b];
-  int first = 1;
-  for (int i = 1; i <= n; ++i) {
-    if (t[i] > play.RepeatFrom) {
-      first = std::max(1, i - 1);
-      break;
+  // The first sample from `from` on that is later than x (n + 1 when none): halving when the
+  // times never go back, which finds the same one.
+  const bool rising = t.RisesThrough(n);
+  auto firstLater = [&](int from, double x) {
+    if (rising) {
+      int lo = from, hi = n + 1;
+      while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (t[mid] > x) {
+          hi = mid;
+        } else {
+          lo = mid + 1;
+        }
+      }
+      return lo;
     }
-  }
-  int last = n;
-  for (int i = first; i <= n; ++i) {
-    if (t[i] > play.RepeatTo) {
-      last = i;
-      break;
-    }
-  }
-  return {first, last};
+    for (int i = from; i <= n; ++i)
+      if (t[i] > x) return i;
+    return n + 1;
+  };
+  const int after = firstLater(1, play.RepeatFrom);
+  const int first = after <= n ? std::max(1, after - 1) : 1;
+  const int end = firstLater(first, play.RepeatTo);
+  return {first, end <= n ? end : n};
 }
 
 int BuildStillMap(const RaceData& race, ViewState& v, const PlaybackState& play,
@@ -67,7 +75,7 @@ int BuildStillMap(const RaceData& race, ViewState& v, const PlaybackState& play,
   for (int b = race.BoatCount; b >= 1; --b) {
     if (race.BoatShown[b] <= 0) continue;
     p.setPen(QPen(ToQColor(race.BoatColor[b]), 1));
-    p.drawPolyline(TrackLine(race, v, play, b));
+    for (const QPolygon& line : TrackLine(race, v, play, b)) p.drawPolyline(line);
   }
   const int zone = ZoneRadius(race.DefaultBoatLength, v.ScaleLat);
   auto project = [&](double lat, double lon) { return Rounded(ToScreen(race, v, lat, lon)); };
@@ -82,11 +90,11 @@ void BuildHighlight(const RaceData& race, const ViewState& v, const PlaybackStat
   highlight = background.copy();
   if (boat < 1 || boat > race.BoatCount) return;
   QPainter p(&highlight);
-  const QPolygon line = TrackLine(race, v, play, boat);
+  const std::vector<QPolygon> lines = TrackLine(race, v, play, boat);
   p.setPen(QPen(Qt::white, 6));
-  p.drawPolyline(line);
+  for (const QPolygon& line : lines) p.drawPolyline(line);
   p.setPen(QPen(ToQColor(race.BoatColor[boat]), 2));
-  p.drawPolyline(line);
+  for (const QPolygon& line : lines) p.drawPolyline(line);
 }
 
 }  // namespace kw

@@ -64,22 +64,48 @@ QImage DrawTimeBarImage(const RaceData& race, const TimeBarGeometry& g) {
   // takes the colour of the last sample that reaches it: the same picture in one pass over
   // the rows, whatever the track's length.
   if (race.BoatCount >= 1 && race.TrackTime.size() > 1) {
-    const std::vector<double>& time = race.TrackTime[1];
-    const std::vector<int>& course = race.TrackCourse[1];
+    const auto& time = race.TrackTime[1];
+    const auto& course = race.TrackCourse[1];
     const int n = std::min({race.BoatSampleCount[1], static_cast<int>(time.size()) - 1,
                             static_cast<int>(course.size()) - 1});
     int decided = 0;  // rows 1 .. decided - 1 have their colour
-    for (int i = n; i >= 1; --i) {
-      const double t = time[i];
-      if (!(race.ClockFirst < t && t < race.ClockLast)) continue;
-      const int row = rowOf(t);
-      if (row <= std::max(decided, 1)) continue;
+    auto paint = [&](int i) {
+      const int row = rowOf(time[i]);
+      if (row <= std::max(decided, 1)) return;
       int off = course[i] - race.WindwardBearing;
       if (off < -180) off += 360;
       if (off > 180) off -= 360;
       FillBox(p, 1, std::max(decided, 1), 28, row,
               std::abs(off) < 90 ? QColor(Qt::white) : kDownwindColor);
       decided = row;
+    };
+    auto inside = [&](double t) { return race.ClockFirst < t && t < race.ClockLast; };
+    if (time.RisesThrough(n)) {
+      // Times that never go back: the samples inside the window are one stretch, and the next
+      // sample back that reaches a row not yet coloured is found by halving (the picture's
+      // rows, not the track's length, set the cost).
+      auto last = [&](int lo, int hi, auto pass) {  // the last i in lo..hi that passes, or lo - 1
+        int found = lo - 1;
+        while (lo <= hi) {
+          const int mid = lo + (hi - lo) / 2;
+          if (pass(mid)) {
+            found = mid, lo = mid + 1;
+          } else {
+            hi = mid - 1;
+          }
+        }
+        return found;
+      };
+      const int wa = last(1, n, [&](int i) { return !(time[i] > race.ClockFirst); }) + 1;
+      const int wb = last(1, n, [&](int i) { return time[i] < race.ClockLast; });
+      for (int i = wb; i >= wa && i >= 1;) {
+        if (inside(time[i])) paint(i);
+        const int limit = std::max(decided, 1);
+        i = last(wa, i - 1, [&](int k) { return rowOf(time[k]) > limit; });
+      }
+    } else {
+      for (int i = n; i >= 1; --i)
+        if (inside(time[i])) paint(i);
     }
   }
 
@@ -118,8 +144,7 @@ QImage DrawBackTimeBarImage(const RaceData& race, const ViewState& view, const P
              QStringLiteral("START"));
 
   if (play.RepeatActive && race.ClockSpan > 0)
-    FillBox(p, 5, PanelRow(race, g, dragFrom), w - 4, PanelRow(race, g, dragTo),
-            Qt::blue);
+    FillBox(p, 5, PanelRow(race, g, dragFrom), w - 4, PanelRow(race, g, dragTo), Qt::blue);
   return img;
 }
 

@@ -103,33 +103,31 @@ namespace {
 // The file named in the race file, read whole, and the reader it takes. False when there is
 // nothing to parse: no such file (fileFound stays false), or a read that failed (the error).
 bool OpenTrackFile(const QString& folder, const std::string& file, LoadTrackResult& result,
-                   std::string& data, QString& name, TrackFormat& format) {
+                   FileBytes& bytes, QString& name, TrackFormat& format) {
   const QString path = ResolveFile(folder, file);
   if (path.isEmpty()) return false;
   result.fileFound = true;
   name = QFileInfo(path).fileName();
   QString why;
-  if (!ReadWholeFile(path, data, &why)) {
+  if (!bytes.Read(path, &why)) {
     result.ok = false;
     result.error = {name, 0, why};
     return false;
   }
   format = FormatOfName(name);
-  if (format == TrackFormat::None) format = FormatOfContent(data);
+  if (format == TrackFormat::None) format = FormatOfContent(bytes.view());
   result.formatKnown = format != TrackFormat::None;
   return true;
 }
 
 // What the storing rules counted, and the quality of the n samples kept when asked.
-void CountStored(const TrackStore& store, int n, const std::vector<double>& time,
-                 const std::vector<double>& lat, const std::vector<double>& lon, bool assess,
-                 LoadTrackResult& result) {
+void CountStored(const TrackStore& store, int n, bool assess, LoadTrackResult& result) {
   result.why.outsideWindow = store.outsideWindow();
   result.recordsRead = store.offered() + result.why.Total() - result.why.outsideWindow;
   result.anyFix = store.offered() > 0;
   result.firstFix = store.firstOffered();
   result.lastFix = store.lastOffered();
-  if (assess) result.quality = AssessTrack(time, lat, lon, n);
+  if (assess) result.quality = AssessTrack(store.times(), store.lats(), store.lons(), n);
   // A file no reader takes reads nothing and leaves the zoom alone.
   result.resetsZoom = result.formatKnown && n < 100 && store.rules().resetsZoom;
 }
@@ -145,18 +143,18 @@ LoadTrackResult ReadBoatTrack(RaceData& r, int boatNumber,
   if (r.DroppedBoatCount > 0) CompactBoat(r, boatNumber, row);
   r.BoatSampleCount[row] = 0;
   r.BoatSkippedRecords[row] = 0;
-  std::string data;
+  FileBytes bytes;
   QString name;
   TrackFormat format = TrackFormat::None;
   if (!OpenTrackFile(r.ProgramFolder + QStringLiteral("gpsdat/"), r.BoatTrackFile[row], result,
-                     data, name, format))
+                     bytes, name, format))
     return result;
   TrackStore store(r, row);
   if (processEvents) store.SetEventPump(processEvents);
-  static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
+  static_cast<TrackReadResult&>(result) = ReadTrackData(format, bytes.view(), name, store);
   const int n = store.Finish();
   r.BoatSkippedRecords[row] = result.skipped;
-  CountStored(store, n, r.TrackTime[row], r.TrackLat[row], r.TrackLon[row], assess, result);
+  CountStored(store, n, assess, result);
   ApplyCorrectedTime(r, row);
   return result;
 }
@@ -172,42 +170,20 @@ TrackJob JobOf(const RaceData& r, int boatNumber, bool assess) {
   return job;
 }
 
-PreparedTrack ReadTrackJob(const TrackJob& job) {
+PreparedTrack ReadTrackJob(const TrackJob& job, FileBytes& bytes) {
   PreparedTrack p;
   LoadTrackResult& result = p.result;
-  std::string data;
   QString name;
   TrackFormat format = TrackFormat::None;
-  if (!OpenTrackFile(job.folder, job.file, result, data, name, format)) return p;
+  if (!OpenTrackFile(job.folder, job.file, result, bytes, name, format)) return p;
   TrackStore store(job.settings, p.buffer);
-  static_cast<TrackReadResult&>(result) = ReadTrackData(format, data, name, store);
+  static_cast<TrackReadResult&>(result) = ReadTrackData(format, bytes.view(), name, store);
   const int n = store.Finish();
   p.stored = true;
-  CountStored(store, n, p.buffer.time, p.buffer.lat, p.buffer.lon, job.assess, result);
+  CountStored(store, n, job.assess, result);
   ApplyCorrectedTime(p.buffer.time, n, job.factor, job.correctedTimeMode);
   return p;
 }
-
-namespace {
-
-// The row as TrackStore leaves it: its first slots (up to the first capacity) keep what the row
-// held before (a dropped boat's samples), later ones are zero, samples 1..n are the track's.
-template <typename T>
-void StoreRow(std::vector<T>& row, std::vector<T>& fresh, int n) {
-  const size_t keep = std::min<size_t>(row.size(), TrackStore::kFirstCapacity);
-  for (size_t i = 0; i < keep && i < fresh.size(); ++i) {
-    if (i == 0 || i > static_cast<size_t>(n)) fresh[i] = row[i];
-  }
-  row.swap(fresh);
-}
-
-template <typename T>
-void GrowRow(std::vector<T>& row, size_t capacity) {
-  row.resize(std::min<size_t>(row.size(), TrackStore::kFirstCapacity));
-  row.resize(capacity);
-}
-
-}  // namespace
 
 LoadTrackResult CommitTrack(RaceData& r, int boatNumber, PreparedTrack&& p) {
   const int row = boatNumber - r.DroppedBoatCount;
@@ -217,11 +193,13 @@ LoadTrackResult CommitTrack(RaceData& r, int boatNumber, PreparedTrack&& p) {
   if (!p.stored) return std::move(p.result);
   TrackBuffer& b = p.buffer;
   const size_t capacity = b.time.size();
-  StoreRow(r.TrackTime[row], b.time, b.count);
-  StoreRow(r.TrackLat[row], b.lat, b.count);
-  StoreRow(r.TrackLon[row], b.lon, b.count);
-  GrowRow(r.TrackSpeed[row], capacity);
-  GrowRow(r.TrackCourse[row], capacity);
+  r.TrackTime[row] = std::move(b.time);
+  r.TrackLat[row] = std::move(b.lat);
+  r.TrackLon[row] = std::move(b.lon);
+  r.TrackSpeed[row].resize(capacity);
+  r.TrackSpeed[row].Zero();
+  r.TrackCourse[row].resize(capacity);
+  r.TrackCourse[row].Zero();
   r.BoatSampleCount[row] = b.count;
   r.BoatSampleInterval[row] = b.interval;
   r.BoatSkippedRecords[row] = p.result.skipped;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "race/text.h"
 #include "race/tracks/track_quality.h"
 #include "race/tracks/track_store.h"
 
@@ -70,7 +71,8 @@ struct PreparedTrack {
   TrackBuffer buffer;
 };
 TrackJob JobOf(const RaceData& race, int boatNumber, bool assess);
-PreparedTrack ReadTrackJob(const TrackJob& job);
+// `bytes` holds the file while it is read; a thread passes the same one for every job it takes.
+PreparedTrack ReadTrackJob(const TrackJob& job, FileBytes& bytes);
 LoadTrackResult CommitTrack(RaceData& race, int boatNumber, PreparedTrack&& track);
 
 }  // namespace kw

@@ -56,34 +56,16 @@ TrackSettings SettingsOf(const RaceData& race, int row) {
 TrackStore::TrackStore(RaceData& race, int row)
     : race_(&race),
       row_(row),
-      time_(&race.TrackTime[row]),
-      lat_(&race.TrackLat[row]),
-      lon_(&race.TrackLon[row]),
       settings_(SettingsOf(race, row)),
       firstKept_(-static_cast<long long>(settings_.preStartSeconds) - 60) {
-  Grow(capacity_);
   race.BoatSampleCount[row] = 0;
 }
 
 TrackStore::TrackStore(const TrackSettings& settings, TrackBuffer& buffer)
     : buffer_(&buffer),
-      time_(&buffer.time),
-      lat_(&buffer.lat),
-      lon_(&buffer.lon),
       settings_(settings),
       firstKept_(-static_cast<long long>(settings.preStartSeconds) - 60) {
-  Grow(capacity_);
   buffer.count = 0;
-}
-
-void TrackStore::Grow(int capacity) {
-  if (race_) {
-    SetTrackCapacity(*race_, row_, capacity);
-  } else {
-    time_->resize(static_cast<size_t>(capacity));
-    lat_->resize(static_cast<size_t>(capacity));
-    lon_->resize(static_cast<size_t>(capacity));
-  }
 }
 
 void TrackStore::SetRules(const TrackRules& rules) {
@@ -95,39 +77,89 @@ double TrackStore::raceDate() const {
   return settings_.raceDate;
 }
 
-void TrackStore::AddAt(double utcDayCount, double lat, double lon) {
-  AddSeconds(SecondsBetween(settings_.startUtc, utcDayCount), lat, lon);
-}
-
-void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
+bool TrackStore::Keep(long long seconds, long long& s) {
   if (rules_.pumpsEvents && pump_ && ++offered_ % kPumpEvery == 0) pump_();
-  const long long s = seconds + settings_.offset;
+  s = seconds + settings_.offset;
   if (offeredAll_++ == 0) firstOffered_ = s;
   lastOffered_ = s;
   if (s <= firstKept_ || (rules_.upperLimit && !(static_cast<double>(s) < lastKept_))) {
     ++outside_;
-    return;
+    return false;
   }
   ++n_;
-  if (n_ > capacity_ - rules_.growMargin) {
-    capacity_ = n_ + rules_.growStep;
-    Grow(capacity_);
+  if (n_ > capacity_ - rules_.growMargin) capacity_ = n_ + rules_.growStep;
+  time_.push_back(static_cast<double>(s));
+  return true;
+}
+
+void TrackStore::SwitchToMinutes() {
+  lat_ = Minutes(lat_, latQ_);
+  lon_ = Minutes(lon_, lonQ_);
+  latQ_ = {};
+  lonQ_ = {};
+  onGrid_ = false;
+}
+
+std::vector<double> TrackStore::Minutes(const std::vector<double>& minutes,
+                                        const std::vector<int32_t>& points) const {
+  if (!onGrid_) return minutes;
+  std::vector<double> out(points.size());
+  for (size_t i = 0; i < out.size(); ++i) out[i] = PositionColumn::Decode(grid_, points[i]);
+  return out;
+}
+
+void TrackStore::AddSeconds(long long seconds, double lat, double lon) {
+  long long s;
+  if (!Keep(seconds, s)) return;
+  if (onGrid_) SwitchToMinutes();
+  lat_.push_back(lat);
+  lon_.push_back(lon);
+}
+
+void TrackStore::AddAtOnGrid(double utcDayCount, PositionColumn::Grid grid, int32_t lat,
+                             int32_t lon) {
+  long long s;
+  if (!Keep(SecondsBetween(settings_.startUtc, utcDayCount), s)) return;
+  if (onGrid_ && !gridChosen_) grid_ = grid, gridChosen_ = true;
+  if (onGrid_ && grid != grid_) SwitchToMinutes();
+  if (onGrid_) {
+    latQ_.push_back(lat);
+    lonQ_.push_back(lon);
+  } else {
+    lat_.push_back(PositionColumn::Decode(grid, lat));
+    lon_.push_back(PositionColumn::Decode(grid, lon));
   }
-  (*time_)[static_cast<size_t>(n_)] = static_cast<double>(s);
-  (*lat_)[static_cast<size_t>(n_)] = lat;
-  (*lon_)[static_cast<size_t>(n_)] = lon;
 }
 
 int TrackStore::Finish() {
   int interval = 30;
   if (n_ >= rules_.intervalMinCount) {
-    const auto& t = *time_;
+    const auto& t = time_;
     interval = RoundInt((t[static_cast<size_t>(n_ - 5)] - t[5]) / (n_ - 10));
   }
+  const size_t count = time_.size(), size = static_cast<size_t>(capacity_);
+  auto pack = [&](PositionColumn& column, const std::vector<double>& minutes,
+                  const std::vector<int32_t>& points) {
+    if (onGrid_) {
+      column.AssignOnGrid(grid_, points, size);
+    } else {
+      column.Assign(minutes.data(), count, size);
+    }
+  };
   if (race_) {
+    race_->TrackTime[row_].Assign(time_.data(), count, size);
+    pack(race_->TrackLat[row_], lat_, latQ_);
+    pack(race_->TrackLon[row_], lon_, lonQ_);
+    race_->TrackSpeed[row_].resize(size);
+    race_->TrackSpeed[row_].Zero();
+    race_->TrackCourse[row_].resize(size);
+    race_->TrackCourse[row_].Zero();
     race_->BoatSampleCount[row_] = n_;
     race_->BoatSampleInterval[row_] = interval;
   } else {
+    buffer_->time.Assign(time_.data(), count, size);
+    pack(buffer_->lat, lat_, latQ_);
+    pack(buffer_->lon, lon_, lonQ_);
     buffer_->count = n_;
     buffer_->interval = interval;
   }

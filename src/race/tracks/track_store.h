@@ -4,13 +4,16 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "race/datetime.h"
 #include "race/errors.h"
+#include "race/track_columns.h"
 
 namespace kw {
 
@@ -81,10 +84,11 @@ struct TrackSettings {
 };
 TrackSettings SettingsOf(const RaceData& race, int row);
 
-// One track read apart from the race tables: time, latitude and longitude grown exactly as they
-// would have grown in the boat's row, the sample count and the mean interval.
+// One track read apart from the race tables: time, latitude and longitude sized and packed
+// exactly as they would have been in the boat's row, the sample count and the mean interval.
 struct TrackBuffer {
-  std::vector<double> time, lat, lon;
+  TimeColumn time;
+  PositionColumn lat, lon;
   int count = 0, interval = 0;
 };
 
@@ -106,13 +110,25 @@ class TrackStore {
 
   // A record at a UTC day-count date-time; kept when later than PreStartSeconds + 60 before
   // the gun (after the boat's clock correction).
-  void AddAt(double utcDayCount, double lat, double lon);
+  void AddAt(double utcDayCount, double lat, double lon) {
+    AddSeconds(SecondsBetween(settings_.startUtc, utcDayCount), lat, lon);
+  }
   void AddSeconds(long long seconds, double lat, double lon);
-  // Sets the sample count and the mean interval; returns the sample count.
+  // A record whose position the reader holds exactly as points of one of the columns' grids
+  // (decimal degrees of at most seven decimals as Degrees7, degrees and minutes of at most five
+  // as DegreesMinutes5; never INT32_MIN): the same sample as AddAt with the positions the grid
+  // decodes them to, but packed without a search for its grid.
+  void AddAtOnGrid(double utcDayCount, PositionColumn::Grid grid, int32_t lat, int32_t lon);
+  // Packs the samples into the row (or the buffer), sets the sample count and the mean
+  // interval; returns the sample count.
   int Finish();
 
   int count() const { return n_; }
   double raceDate() const;
+  // The kept samples as offered, before Finish packs them (slot 0 unused).
+  const std::vector<double>& times() const { return time_; }
+  std::vector<double> lats() const { return Minutes(lat_, latQ_); }
+  std::vector<double> lons() const { return Minutes(lon_, lonQ_); }
   // Every record offered, kept or not; those outside the storing window; the first and last
   // offered, in file order, as seconds from the gun after the clock correction.
   int offered() const { return offeredAll_; }
@@ -121,12 +137,25 @@ class TrackStore {
   long long lastOffered() const { return lastOffered_; }
 
  private:
-  void Grow(int capacity);
-
   RaceData* race_ = nullptr;  // row mode
   int row_ = 0;
   TrackBuffer* buffer_ = nullptr;  // buffer mode
-  std::vector<double>*time_, *lat_, *lon_;
+  // Whether the record at `seconds` (from the gun, before the clock correction) is kept; counts
+  // it either way.
+  bool Keep(long long seconds, long long& kept);
+  // Positions in minutes from whichever of the two lists holds them.
+  std::vector<double> Minutes(const std::vector<double>& minutes,
+                              const std::vector<int32_t>& points) const;
+  void SwitchToMinutes();
+
+  // The samples as read, packed by Finish. The row's size follows the growth rules (capacity_);
+  // these grow as vectors do. Positions stay grid points (latQ_, lonQ_ on grid_) while every
+  // record came so on one grid, else they are minutes (lat_, lon_).
+  std::vector<double> time_{0.0}, lat_, lon_;
+  std::vector<int32_t> latQ_{0}, lonQ_{0};
+  bool onGrid_ = true;
+  bool gridChosen_ = false;
+  PositionColumn::Grid grid_ = PositionColumn::Grid::Degrees7;
   TrackSettings settings_;
   int n_ = 0;
   int capacity_ = kFirstCapacity;
