@@ -6,6 +6,8 @@
 include(GNUInstallDirs)
 
 install(TARGETS keelway-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The video encoder, which the programs look for in bin/../${KEELWAY_MODULE_DIR}.
+install(TARGETS keelway_video LIBRARY DESTINATION ${KEELWAY_MODULE_DIR})
 if(TARGET keelway)
   install(TARGETS keelway RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES resources/desktop/keelway.desktop

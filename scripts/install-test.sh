@@ -67,6 +67,13 @@ grep -q '"boats"' "$work/second.json"
 # The replay page needs nothing installed beside the program: its own files are inside it.
 "$cli" html --out "$work/replay.html" >/dev/null 2>&1
 grep -q 'id="race-positions"' "$work/replay.html"
+# The video encoder is a module the installed program finds in its private library folder.
+compgen -G "$work/prefix/lib/keelway/keelway_video.so" >/dev/null ||
+  compgen -G "$work/prefix/lib/*/keelway/keelway_video.so" >/dev/null ||
+  fail "the video encoder module was not installed"
+"$cli" video --to 2 --size 320x240 --out "$work/v.mp4" >/dev/null 2>&1 ||
+  fail "keelway-cli video does not find its encoder when installed"
+[ -s "$work/v.mp4" ] || fail "keelway-cli video wrote no video"
 
 # The Debian package.
 rm -f "$build"/keelway_*.deb
@@ -79,6 +86,8 @@ for f in usr/bin/keelway usr/bin/keelway-cli usr/share/applications/keelway.desk
   usr/share/doc/keelway/changelog.gz usr/share/lintian/overrides/keelway "usr/$metainfo"; do
   grep -q " \./$f\$" "$work/contents.txt" || fail "$f not in the package"
 done
+grep -q " \./usr/lib/.*keelway/keelway_video\.so\$" "$work/contents.txt" ||
+  fail "the video encoder module is not in the package"
 # Both programs and the changelog say the package's version; --version needs no display.
 version=$(dpkg-deb -f "$deb" Version)
 for program in keelway keelway-cli; do

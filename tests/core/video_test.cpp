@@ -2,6 +2,7 @@
 // (frames, size, duration, a frame against the snapshot of its moment), errors and Ctrl-C.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -158,6 +159,19 @@ TEST(Video, ErrorsAndACleanStop) {
       RunCli({"video", "--root", demo, "--to", "10", "--out", dir.path() + "/no/dir/v.mp4"}, &err),
       1);
   EXPECT_TRUE(err.contains("no/dir/v.mp4")) << err.toStdString();
+  // A program without its encoder module says so, and leaves no file, while every other
+  // command still runs.
+  const QString lone = dir.path() + "/keelway-cli";
+  ASSERT_TRUE(QFile::copy(QStringLiteral(KEELWAY_CLI), lone));
+  QProcess p0;
+  p0.start(lone, {"video", "--root", demo, "--to", "10", "--out", dir.path() + "/v.mp4"});
+  ASSERT_TRUE(p0.waitForFinished(60000));
+  EXPECT_EQ(p0.exitCode(), 1);
+  EXPECT_TRUE(p0.readAllStandardError().contains("no video encoder (keelway_video)"));
+  EXPECT_FALSE(QFileInfo::exists(dir.path() + "/v.mp4"));
+  p0.start(lone, {"summary", "--root", demo});
+  ASSERT_TRUE(p0.waitForFinished(60000));
+  EXPECT_EQ(p0.exitCode(), 0);
 
   // Ctrl-C part way: a playable file of the frames made so far.
   const QString mp4 = dir.path() + "/stopped.mp4";
