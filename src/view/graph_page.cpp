@@ -4,7 +4,9 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
+#include <vector>
 
 #include "race/text.h"
 #include "view/paint.h"
@@ -149,29 +151,46 @@ void DrawSpeedAxis(QPainter& p, const RaceData& race, const GraphGeometry& g,
   }
 }
 
-// The traces go into the picture's memory with no painter working on it meanwhile: the courses
-// on this thread, the speeds on a second one. Each keeps to its own plot's columns (course
-// directions never leave the left plot, speeds never come left of the right one), so the two
-// never write the same pixel.
+// The traces go into the picture's memory with no painter working on it meanwhile, in two
+// steps on two threads. First both threads take the boats' traces, a course or a speed trace at
+// a time from one count, so that neither waits for the other (a course trace costs more than a
+// speed trace). Then the courses are plotted on this thread and the speeds on the second, each
+// in boat order; each keeps to its own plot's columns (course directions never leave the left
+// plot, speeds never come left of the right one), so the two never write the same pixel.
 void PlotTraces(QImage& bitmap, const RaceData& race, const GraphGeometry& g) {
   // Taken once here: asking the image for its pixels from two threads would race.
   uchar* const pixels = bitmap.bits();
   const int boats = std::min<int>(race.BoatCount, static_cast<int>(race.BoatShown.size()) - 1);
-  std::thread speedWorker([&] {
+  std::vector<Runs> courses(static_cast<size_t>(std::max(boats, 0)) + 1);
+  std::vector<std::vector<QPoint>> speeds(courses.size());
+  std::atomic<int> next{0};
+  auto trace = [&] {
+    for (int k; (k = next.fetch_add(1)) < 2 * boats;) {
+      const int b = boats - k / 2;  // the courses first, the dearer half of each pair
+      if (!ShownBoat(race, b)) continue;
+      if (k % 2 == 0) {
+        courses[static_cast<size_t>(b)] = CourseTrace(race, g, b, true);
+      } else {
+        speeds[static_cast<size_t>(b)] = SpeedTrace(race, g, b, true);
+      }
+    }
+  };
+  std::thread worker(trace);
+  trace();
+  worker.join();
+  worker = std::thread([&] {
     StrokePlotter plot(pixels, bitmap, g.x1, bitmap.width() - 1);
     for (int b = boats; b >= 1; --b)
       if (ShownBoat(race, b))
-        plot.Polyline(SpeedTrace(race, g, b, true), ToQColor(race.BoatColor[b]).rgb());
+        plot.Polyline(speeds[static_cast<size_t>(b)], ToQColor(race.BoatColor[b]).rgb());
   });
-  {
-    StrokePlotter plot(pixels, bitmap, 0, g.x1 - 1);
-    for (int b = boats; b >= 1; --b) {
-      if (!ShownBoat(race, b)) continue;
-      for (const auto& run : CourseTrace(race, g, b, true))
-        plot.Polyline(run, ToQColor(race.BoatColor[b]).rgb());
-    }
+  StrokePlotter plot(pixels, bitmap, 0, g.x1 - 1);
+  for (int b = boats; b >= 1; --b) {
+    if (!ShownBoat(race, b)) continue;
+    for (const auto& run : courses[static_cast<size_t>(b)])
+      plot.Polyline(run, ToQColor(race.BoatColor[b]).rgb());
   }
-  speedWorker.join();
+  worker.join();
 }
 
 }  // namespace
