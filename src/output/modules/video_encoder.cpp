@@ -39,8 +39,6 @@ int64_t Seek(void* opaque, int64_t offset, int whence) {
   return file->seek(base + offset) ? file->pos() : AVERROR(EIO);
 }
 
-}  // namespace
-
 struct Encoding {
   QSaveFile file;
   AVFormatContext* format = nullptr;
@@ -92,6 +90,8 @@ class FfmpegEncoder final : public VideoEncoder {
   std::unique_ptr<Encoding> d_;
   QString error_;
 };
+
+}  // namespace
 
 int FfmpegEncoder::frames() const {
   return d_ ? static_cast<int>(d_->next) : 0;
