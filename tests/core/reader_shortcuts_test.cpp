@@ -239,4 +239,52 @@ TEST(ReaderShortcuts, TextTrackRecordsReadAsTheGeneralConversionsGiveThem) {
   }
 }
 
+// RMC sentences with coordinates of every length and form (hemispheres in small letters or
+// unknown, signs, exponents, no decimals), each with its checksum, and some with a wrong one:
+// every sample as ParseCoordinate gives it, bit for bit, and every wrong checksum skipped.
+TEST(ReaderShortcuts, NmeaCoordinatesAndChecksumsAsTheGeneralWayGivesThem) {
+  std::mt19937 rng(7);
+  const char* letters[] = {"N", "S", "E", "W", "n", "s", "X"};
+  const char* odd[] = {"", "", "", "", "+", "-", "1e1"};
+  std::string file;
+  std::vector<double> lat, lon;
+  int wrong = 0;
+  for (int i = 0; i < 2000; ++i) {
+    char deg[8], min[24], body[160];
+    std::snprintf(deg, sizeof deg, "%02u", static_cast<unsigned>(rng() % 90));
+    const int decimals = static_cast<int>(rng() % 8);
+    std::snprintf(min, sizeof min, "%0*.*f", decimals + 3, decimals, (rng() % 6000000) / 1e5);
+    const std::string la = std::string(odd[rng() % 7]) + deg + min;
+    const std::string lo = std::string("1") + deg + min;
+    const char* latLetter = letters[rng() % 7];
+    const char* lonLetter = letters[rng() % 7];
+    std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%s,%s,%s,%s,5.0,90.0,120507,,,A",
+                  1 + i / 3600, i / 60 % 60, i % 60, la.c_str(), latLetter, lo.c_str(), lonLetter);
+    unsigned char x = 0;
+    for (const char* c = body; *c; ++c) x ^= static_cast<unsigned char>(*c);
+    const bool bad = i % 97 == 5;
+    char sentence[200];
+    std::snprintf(sentence, sizeof sentence, "$%s*%02X\r\n", body, bad ? x ^ 1 : x);
+    file += sentence;
+    if (i % 5 == 0) file += "$GPGGA,010000.00,3514.9,N,13927.0,E,1,09,0.9,1.5,M,39.4,M,,*00\r\n";
+    if (bad) {
+      ++wrong;
+      continue;
+    }
+    const auto a = kw::ParseCoordinate(latLetter + la, kw::kCoordDegMin);
+    const auto o = kw::ParseCoordinate(lonLetter + lo, kw::kCoordDegMin);
+    if (!a || !o) continue;  // skipped as not converted, both ways
+    lat.push_back(*a), lon.push_back(*o);
+  }
+  const Read r = ReadAll(TrackFormat::Nmea, file);
+  ASSERT_TRUE(r.result.ok);
+  EXPECT_EQ(r.result.why.badChecksum, wrong);
+  EXPECT_GT(lat.size(), 1000u);  // most of them read, the greater part the shortcut's
+  ASSERT_EQ(r.lat.size(), lat.size());
+  for (size_t i = 0; i < lat.size(); ++i) {
+    ASSERT_TRUE(SameBits(r.lat[i], lat[i])) << i << ": " << r.lat[i] << " " << lat[i];
+    ASSERT_TRUE(SameBits(r.lon[i], lon[i])) << i;
+  }
+}
+
 }  // namespace

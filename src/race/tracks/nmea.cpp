@@ -5,10 +5,14 @@
 // stops the load. Checksums are enforced only when the file has sentences with good ones, so
 // loggers that write none (or all wrong) still load.
 #include <array>
+#include <climits>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "race/datetime.h"
 #include "race/fields.h"
+#include "race/tracks/plain_numbers.h"
 #include "race/tracks/readers.h"
 
 namespace kw {
@@ -34,8 +38,17 @@ Check Checksum(std::string_view& s, size_t star) {
   if (tail.size() < 2) return Check::Bad;
   int h = Hex(tail[0]), l = Hex(tail[1]);
   if (h < 0 || l < 0 || tail.size() != 2) return Check::Bad;
+  // Eight bytes at a time, then the eight folded into one.
+  uint64_t words = 0;
+  size_t i = 0;
+  for (; i + 8 <= body.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, body.data() + i, 8);
+    words ^= w;
+  }
   unsigned char x = 0;
-  for (char c : body) x ^= static_cast<unsigned char>(c);
+  for (int k = 0; k < 8; ++k) x ^= static_cast<unsigned char>(words >> (8 * k));
+  for (; i < body.size(); ++i) x ^= static_cast<unsigned char>(body[i]);
   return x == h * 16 + l ? Check::Good : Check::Bad;
 }
 
@@ -63,6 +76,11 @@ bool TwoDigits(std::string_view s, size_t at, int& v) {
   return true;
 }
 
+// The first field of a sentence: up to its first ',' before any '*'.
+std::string_view FirstField(std::string_view s) {
+  return s.substr(0, FindEither(s, ',', '*'));
+}
+
 bool IsRmc(std::string_view firstField) {
   std::string_view f = Trim(firstField);
   for (size_t i = 0; i + 3 <= f.size(); ++i) {
@@ -71,6 +89,30 @@ bool IsRmc(std::string_view firstField) {
   }
   return false;
 }
+
+// A coordinate of an RMC sentence: its hemisphere's letter before its number, as
+// ParseCoordinate reads it, the common form read without it. False when it does not convert.
+struct Coordinate {
+  PlainDegreesMinutesText plain;
+  bool isPlain = false;
+  double value = 0;
+
+  bool Read(std::string_view letter, std::string_view number) {
+    char buf[32];
+    const size_t len = letter.size() + number.size();
+    if (len >= sizeof buf) return false;
+    std::memcpy(buf, letter.data(), letter.size());
+    std::memcpy(buf + letter.size(), number.data(), number.size());
+    const std::string_view text(buf, len);
+    isPlain = ReadPlainDegreesMinutes(text, plain);
+    if (isPlain) return true;
+    const auto parsed = ParseCoordinate(text, kCoordDegMin);
+    value = parsed.value_or(0);
+    return parsed.has_value();
+  }
+  int32_t GridPoint() const { return isPlain ? plain.GridPoint() : INT32_MIN; }
+  double Value() const { return isPlain ? plain.Value() : value; }
+};
 
 // fn(line) returns false to stop.
 template <typename Fn>
@@ -95,8 +137,7 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
   bool enforce = false;
   ForEachLine(data, [&](std::string_view line) {
     ForEachSentence(line, [&](std::string_view s) {
-      if (Checksum(s, s.find('*')) == Check::Good && IsRmc(s.substr(0, s.find(','))))
-        enforce = true;
+      if (IsRmc(FirstField(s)) && Checksum(s, s.find('*')) == Check::Good) enforce = true;
     });
     return !enforce;
   });
@@ -104,12 +145,11 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
   std::array<std::string_view, 13> f;
   ForEachLine(data, [&](std::string_view line) {
     ForEachSentence(line, [&](std::string_view s) {
-      // Only RMC sentences matter: the first field (up to the first ',' before any '*') is
-      // looked at before a checksum is worked out.
-      const size_t star = s.find('*');
-      const std::string_view body = s.substr(0, star);
-      if (!IsRmc(body.substr(0, body.find(',')))) return;
-      const Check check = Checksum(s, star);
+      // Only RMC sentences matter: the first field is looked at before the rest of the
+      // sentence is searched or a checksum worked out.
+      const std::string_view first = FirstField(s);
+      if (!IsRmc(first)) return;
+      const Check check = Checksum(s, s.find('*', first.size()));
       if (enforce && check != Check::Good) {
         ++result.skipped;
         // No checksum at all where the logger writes them: the sentence was cut off, or another
@@ -146,18 +186,15 @@ TrackReadResult ReadNmea(std::string_view data, const QString&, TrackStore& stor
       const int year = 2000 + yy;
       if (!IsValidDate(year, mo, dd) || hh > 23 || mi > 59 || ss > 59)
         return skip(result.why.notConverted);
-      char buf[32];
-      auto coord = [&](std::string_view letter, std::string_view number) {
-        size_t len = letter.size() + number.size();
-        if (len >= sizeof buf) return std::optional<double>();
-        for (size_t i = 0; i < letter.size(); ++i) buf[i] = letter[i];
-        for (size_t i = 0; i < number.size(); ++i) buf[letter.size() + i] = number[i];
-        return ParseCoordinate(std::string_view(buf, len), kCoordDegMin);
-      };
-      auto lat = coord(f[4], f[3]);
-      auto lon = coord(f[6], f[5]);
-      if (!lat || !lon) return skip(result.why.notConverted);
-      store.AddAt(EncodeDateTime(year, mo, dd, hh, mi, ss), *lat, *lon);
+      Coordinate lat, lon;
+      if (!lat.Read(f[4], f[3]) || !lon.Read(f[6], f[5])) return skip(result.why.notConverted);
+      const double when = EncodeDateTime(year, mo, dd, hh, mi, ss);
+      const int32_t latPoint = lat.GridPoint(), lonPoint = lon.GridPoint();
+      if (latPoint != INT32_MIN && lonPoint != INT32_MIN) {
+        store.AddAtOnGrid(when, PositionColumn::Grid::DegreesMinutes5, latPoint, lonPoint);
+      } else {
+        store.AddAt(when, lat.Value(), lon.Value());
+      }
     });
     return true;
   });

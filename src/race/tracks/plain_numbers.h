@@ -100,12 +100,33 @@ inline bool ReadPlainDecimal(std::string_view text, PlainNumber& out) {
 }
 
 // A coordinate as ParseCoordinate reads it in mode DDMM.mmmm (hemisphere letter, whole degrees,
-// minutes), when the degrees are plain digits and the minutes plain decimal text; false leaves
-// it to ParseCoordinate, which then gives the same value or the same failure. `point` is set to
-// its point on the grid of degrees and minutes to 1e-5 when it is one (minutes below 60 with at
-// most five decimals, not -0), else to INT32_MIN.
-inline bool PlainDegreesMinutes(std::string_view text, double& out, int32_t& gridPoint) {
-  gridPoint = INT32_MIN;
+// minutes), when the degrees are plain digits and the minutes plain decimal text. Read in parts
+// first: a reader that stores the grid point never needs the double, whose division is a good
+// part of the reading.
+struct PlainDegreesMinutesText {
+  int deg = 0;
+  PlainNumber minutes;
+  bool negative = false;  // S or W (in either case)
+
+  // The double ParseCoordinate gives.
+  double Value() const {
+    const double v = static_cast<double>(deg) * 60 + minutes.Value();
+    return negative ? -v : v;
+  }
+  // Its point on the grid of degrees and minutes to 1e-5 when it is one (minutes below 60 with
+  // at most five decimals, not -0), else INT32_MIN.
+  int32_t GridPoint() const {
+    static constexpr uint64_t kScale[] = {100000, 10000, 1000, 100, 10, 1};
+    if (minutes.fraction > 5 || (negative && deg == 0 && minutes.digits == 0)) return INT32_MIN;
+    const uint64_t r = minutes.digits * kScale[minutes.fraction];
+    const uint64_t a = static_cast<uint64_t>(deg) * 6000000 + r;
+    if (r >= 6000000 || a >= 2147483647) return INT32_MIN;
+    return negative ? -static_cast<int32_t>(a) : static_cast<int32_t>(a);
+  }
+};
+
+// False leaves the text to ParseCoordinate, which then gives the same value or the same failure.
+inline bool ReadPlainDegreesMinutes(std::string_view text, PlainDegreesMinutesText& out) {
   if (text.size() < 2) return false;
   const char h = text[0];
   const std::string_view body = text.substr(1);
@@ -113,23 +134,23 @@ inline bool PlainDegreesMinutes(std::string_view text, double& out, int32_t& gri
   while (point < body.size() && body[point] != '.') ++point;
   if (point < 2 || point - 2 > 9) return false;
   const size_t degLen = point - 2;
-  int deg = 0;
+  out.deg = 0;
   for (size_t i = 0; i < degLen; ++i) {
     if (!Digit(body[i])) return false;
-    deg = deg * 10 + (body[i] - '0');
+    out.deg = out.deg * 10 + (body[i] - '0');
   }
-  PlainNumber minutes;
-  if (!ReadPlainDecimal(body.substr(degLen), minutes)) return false;
-  const double sign = (h == 'S' || h == 'W' || h == 's' || h == 'w') ? -1.0 : 1.0;
-  const double v = static_cast<double>(deg) * 60 + minutes.Value();
-  out = sign * v;
-  static constexpr uint64_t kScale[] = {100000, 10000, 1000, 100, 10, 1};
-  if (minutes.fraction <= 5 && (sign > 0 || v != 0)) {
-    const uint64_t r = minutes.digits * kScale[minutes.fraction];
-    const uint64_t a = static_cast<uint64_t>(deg) * 6000000 + r;
-    if (r < 6000000 && a < 2147483647)
-      gridPoint = sign > 0 ? static_cast<int32_t>(a) : -static_cast<int32_t>(a);
-  }
+  if (!ReadPlainDecimal(body.substr(degLen), out.minutes)) return false;
+  out.negative = h == 'S' || h == 'W' || h == 's' || h == 'w';
+  return true;
+}
+
+// Both at once: the value and the grid point (INT32_MIN when none).
+inline bool PlainDegreesMinutes(std::string_view text, double& out, int32_t& gridPoint) {
+  PlainDegreesMinutesText t;
+  gridPoint = INT32_MIN;
+  if (!ReadPlainDegreesMinutes(text, t)) return false;
+  out = t.Value();
+  gridPoint = t.GridPoint();
   return true;
 }
 
