@@ -3,7 +3,12 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kw {
 
@@ -21,10 +26,21 @@ struct Fields {
 };
 
 // Position of the first `a` or `b` at or after `from`, or npos. string_view::find_first_of runs
-// a search of its set for every byte, which dominated the readers' time.
+// a search of its set for every byte, which dominated the readers' time; sixteen bytes are
+// compared at once where the machine can.
 inline size_t FindEither(std::string_view s, char a, char b, size_t from = 0) {
   const char* d = s.data();
-  for (size_t i = from; i < s.size(); ++i) {
+  size_t i = from;
+#if defined(__SSE2__)
+  const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b);
+  for (; i + 16 <= s.size(); i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    const auto m = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
+    if (m) return i + static_cast<size_t>(std::countr_zero(m));
+  }
+#endif
+  for (; i < s.size(); ++i) {
     if (d[i] == a || d[i] == b) return i;
   }
   return std::string_view::npos;

@@ -240,14 +240,16 @@ TEST(ReaderShortcuts, TextTrackRecordsReadAsTheGeneralConversionsGiveThem) {
 }
 
 // RMC sentences with coordinates of every length and form (hemispheres in small letters or
-// unknown, signs, exponents, no decimals), each with its checksum, and some with a wrong one:
-// every sample as ParseCoordinate gives it, bit for bit, and every wrong checksum skipped.
-TEST(ReaderShortcuts, NmeaCoordinatesAndChecksumsAsTheGeneralWayGivesThem) {
+// unknown, signs, exponents, no decimals), each with its checksum, and some with a wrong one,
+// over dates that change, do not exist or are a receiver's zeros: every sample as
+// ParseCoordinate and EncodeDateTime give it, bit for bit, and every wrong checksum skipped.
+TEST(ReaderShortcuts, NmeaSentencesReadAsTheGeneralWayGivesThem) {
   std::mt19937 rng(7);
   const char* letters[] = {"N", "S", "E", "W", "n", "s", "X"};
   const char* odd[] = {"", "", "", "", "+", "-", "1e1"};
+  const char* dates[] = {"120507", "130507", "310207", "290208", "000000", "120507"};
   std::string file;
-  std::vector<double> lat, lon;
+  std::vector<double> lat, lon, when;
   int wrong = 0;
   for (int i = 0; i < 2000; ++i) {
     char deg[8], min[24], body[160];
@@ -258,8 +260,10 @@ TEST(ReaderShortcuts, NmeaCoordinatesAndChecksumsAsTheGeneralWayGivesThem) {
     const std::string lo = std::string("1") + deg + min;
     const char* latLetter = letters[rng() % 7];
     const char* lonLetter = letters[rng() % 7];
-    std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%s,%s,%s,%s,5.0,90.0,120507,,,A",
-                  1 + i / 3600, i / 60 % 60, i % 60, la.c_str(), latLetter, lo.c_str(), lonLetter);
+    const char* date = dates[i / 50 % 6];
+    const int h = 1 + i / 3600, mi = i / 60 % 60, sec = i % 60;
+    std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%s,%s,%s,%s,5.0,90.0,%s,,,A", h, mi,
+                  sec, la.c_str(), latLetter, lo.c_str(), lonLetter, date);
     unsigned char x = 0;
     for (const char* c = body; *c; ++c) x ^= static_cast<unsigned char>(*c);
     const bool bad = i % 97 == 5;
@@ -273,17 +277,25 @@ TEST(ReaderShortcuts, NmeaCoordinatesAndChecksumsAsTheGeneralWayGivesThem) {
     }
     const auto a = kw::ParseCoordinate(latLetter + la, kw::kCoordDegMin);
     const auto o = kw::ParseCoordinate(lonLetter + lo, kw::kCoordDegMin);
-    if (!a || !o) continue;  // skipped as not converted, both ways
+    const int dd = (date[0] - '0') * 10 + (date[1] - '0');
+    const int mo = (date[2] - '0') * 10 + (date[3] - '0');
+    const int y = 2000 + (date[4] - '0') * 10 + (date[5] - '0');
+    // skipped as not converted, both ways
+    if (!a || !o || dd < 1 || mo < 1 || !kw::IsValidDate(y, mo, dd)) continue;
+    const double t = kw::EncodeDateTime(y, mo, dd, h, mi, sec);
     lat.push_back(*a), lon.push_back(*o);
+    when.push_back(
+        static_cast<double>(kw::SecondsBetween(*kw::ParseDateTime("2007/05/12 01:00:00"), t)));
   }
   const Read r = ReadAll(TrackFormat::Nmea, file);
   ASSERT_TRUE(r.result.ok);
   EXPECT_EQ(r.result.why.badChecksum, wrong);
-  EXPECT_GT(lat.size(), 1000u);  // most of them read, the greater part the shortcut's
+  EXPECT_GT(lat.size(), 800u);  // most of them read, the greater part the shortcut's
   ASSERT_EQ(r.lat.size(), lat.size());
   for (size_t i = 0; i < lat.size(); ++i) {
     ASSERT_TRUE(SameBits(r.lat[i], lat[i])) << i << ": " << r.lat[i] << " " << lat[i];
     ASSERT_TRUE(SameBits(r.lon[i], lon[i])) << i;
+    ASSERT_EQ(r.t[i], when[i]) << i;
   }
 }
 

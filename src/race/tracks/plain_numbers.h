@@ -104,9 +104,9 @@ inline bool ReadPlainDecimal(std::string_view text, PlainNumber& out) {
 // first: a reader that stores the grid point never needs the double, whose division is a good
 // part of the reading.
 struct PlainDegreesMinutesText {
-  int deg = 0;
+  int deg;  // all three set by ReadPlainDegreesMinutes
   PlainNumber minutes;
-  bool negative = false;  // S or W (in either case)
+  bool negative;  // S or W (in either case)
 
   // The double ParseCoordinate gives.
   double Value() const {
