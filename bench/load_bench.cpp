@@ -323,6 +323,36 @@ void BM_MarkPassingAndLegDistances(benchmark::State& state) {
 }
 BENCHMARK(BM_MarkPassingAndLegDistances)->Unit(benchmark::kMillisecond);
 
+// One point a second of a data folder's track; `u` is UTC seconds from 2007-05-12 00:00.
+void AppendPoint(std::string& s, double lat, double lon, int u) {
+  char buf[160];
+  std::snprintf(buf, sizeof buf,
+                "<trkpt lat=\"%.7f\" lon=\"%.7f\"><time>2007-05-%02dT%02d:%02d:%02dZ</time>"
+                "</trkpt>\n",
+                lat / 60, lon / 60, 12 + u / 86400, u / 3600 % 24, u / 60 % 60, u % 60);
+  s += buf;
+}
+
+// Closes boat b's track `s`, writes it as gpsdat/<prefix><b>.gpx, names it in `race` and counts
+// its bytes; false when it cannot be written.
+bool WriteBoat(const QString& root, const char* prefix, int b, std::string& s, std::string& race,
+               long long& total) {
+  s += "</trkseg></trk></gpx>\n";
+  total += static_cast<long long>(s.size());
+  const std::string file = prefix + std::to_string(b) + ".gpx";
+  QFile f(root + "/gpsdat/" + QString::fromStdString(file));
+  if (!f.open(QIODevice::WriteOnly) || f.write(s.data(), static_cast<qint64>(s.size())) < 0)
+    return false;
+  race += "BN," + file + ",Boat " + std::to_string(b) + ",1.0\n";
+  return true;
+}
+
+bool WriteRaceFile(const QString& path, const std::string& race) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) &&
+         f.write(race.data(), static_cast<qint64>(race.size())) == static_cast<qint64>(race.size());
+}
+
 // A 24-hour offshore race: 80 boats logging every second from five minutes before the gun round
 // a 60-mile triangle (start, 20' north, 20' east-south-east, back), at 2.75 to 3.15 knots, so
 // that they finish after 19 to 22 hours and sail on a little; about 590 MB of GPX. Written as a
@@ -344,7 +374,6 @@ long long WriteOffshore(const QString& root) {
       std::to_string(8367 + 17.3 / cosLat) + "\nLN,2115,8366.7,2115,8367.3\nCRS,L1,MK1,MK2,L1\n";
   long long total = 0;
   std::string s;
-  char buf[160];
   for (int b = 1; b <= kBoats; ++b) {
     s.assign("<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"bench\"><trk><trkseg>\n");
     s.reserve(static_cast<size_t>(kOffshoreSamples) * 86);
@@ -370,24 +399,11 @@ long long WriteOffshore(const QString& root) {
         }
         if (k == 4) lat = way[4][0], lon = way[4][1] + side;  // finished: stays put
       }
-      const int u = 3600 + t;  // UTC seconds from 2007-05-12 00:00
-      std::snprintf(buf, sizeof buf,
-                    "<trkpt lat=\"%.7f\" lon=\"%.7f\"><time>2007-05-%02dT%02d:%02d:%02dZ</time>"
-                    "</trkpt>\n",
-                    lat / 60, lon / 60, 12 + u / 86400, u / 3600 % 24, u / 60 % 60, u % 60);
-      s += buf;
+      AppendPoint(s, lat, lon, 3600 + t);
     }
-    s += "</trkseg></trk></gpx>\n";
-    total += static_cast<long long>(s.size());
-    QFile f(root + QStringLiteral("/gpsdat/o%1.gpx").arg(b));
-    if (!f.open(QIODevice::WriteOnly) || f.write(s.data(), static_cast<qint64>(s.size())) < 0)
-      return -1;
-    race += "BN,o" + std::to_string(b) + ".gpx,Boat " + std::to_string(b) + ",1.0\n";
+    if (!WriteBoat(root, "o", b, s, race, total)) return -1;
   }
-  QFile f(root + "/raceadmin/offshore.txt");
-  if (!f.open(QIODevice::WriteOnly)) return -1;
-  f.write(race.data(), static_cast<qint64>(race.size()));
-  return total;
+  return WriteRaceFile(root + "/raceadmin/offshore.txt", race) ? total : -1;
 }
 
 // A five-day ocean race: 80 boats logging every second from five minutes before the gun round a
@@ -412,7 +428,6 @@ long long WriteOcean(const QString& root) {
       std::to_string(8367 + 190 / cosLat) + "\nLN,2115,8366.7,2115,8367.3\nCRS,L1,MK1,MK2,L1\n";
   long long total = 0;
   std::string s;
-  char buf[160];
   for (int b = 1; b <= kBoats; ++b) {
     s.assign("<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"bench\"><trk><trkseg>\n");
     s.reserve(static_cast<size_t>(kOceanSamples) * 80);
@@ -439,24 +454,11 @@ long long WriteOcean(const QString& root) {
         if (left > leg) lat = way[4][0], lon = way[4][1] + side;  // finished: stays put
         break;
       }
-      const int u = 3600 + t;  // UTC seconds from 2007-05-12 00:00
-      std::snprintf(buf, sizeof buf,
-                    "<trkpt lat=\"%.7f\" lon=\"%.7f\"><time>2007-05-%02dT%02d:%02d:%02dZ</time>"
-                    "</trkpt>\n",
-                    lat / 60, lon / 60, 12 + u / 86400, u / 3600 % 24, u / 60 % 60, u % 60);
-      s += buf;
+      AppendPoint(s, lat, lon, 3600 + t);
     }
-    s += "</trkseg></trk></gpx>\n";
-    total += static_cast<long long>(s.size());
-    QFile f(root + QStringLiteral("/gpsdat/c%1.gpx").arg(b));
-    if (!f.open(QIODevice::WriteOnly) || f.write(s.data(), static_cast<qint64>(s.size())) < 0)
-      return -1;
-    race += "BN,c" + std::to_string(b) + ".gpx,Boat " + std::to_string(b) + ",1.0\n";
+    if (!WriteBoat(root, "c", b, s, race, total)) return -1;
   }
-  QFile f(root + "/raceadmin/ocean.txt");
-  if (!f.open(QIODevice::WriteOnly)) return -1;
-  f.write(race.data(), static_cast<qint64>(race.size()));
-  return total;
+  return WriteRaceFile(root + "/raceadmin/ocean.txt", race) ? total : -1;
 }
 
 }  // namespace

@@ -322,46 +322,14 @@ size_t PositionColumn::MemoryBytes() const {
 // ---- SpeedColumn and CourseColumn ----------------------------------------------------------
 
 void SpeedColumn::Set(size_t i, double v) {
-  Edited();
   const double q = std::nearbyint(v * 100);
-  if (q >= 0 && q < kAside) {
-    if (raw_[i] == kAside) aside_.Erase(i);
-    raw_[i] = static_cast<uint16_t>(q);
-  } else {
-    raw_[i] = kAside;
-    aside_.Put(i, v);
-  }
-}
-
-void SpeedColumn::Zero() {
-  Renewed();
-  std::fill(raw_.begin(), raw_.end(), uint16_t{0});
-  aside_.clear();
-}
-
-size_t SpeedColumn::MemoryBytes() const {
-  return raw_.capacity() * sizeof(uint16_t) + aside_.size() * 16;
+  const bool held = q >= 0 && q < kAside;
+  Store(i, held, held ? static_cast<uint16_t>(q) : kAside, v);
 }
 
 void CourseColumn::Set(size_t i, int v) {
-  Edited();
-  if (v > INT16_MIN && v <= INT16_MAX) {
-    if (raw_[i] == kAside) aside_.Erase(i);
-    raw_[i] = static_cast<int16_t>(v);
-  } else {
-    raw_[i] = kAside;
-    aside_.Put(i, v);
-  }
-}
-
-void CourseColumn::Zero() {
-  Renewed();
-  std::fill(raw_.begin(), raw_.end(), int16_t{0});
-  aside_.clear();
-}
-
-size_t CourseColumn::MemoryBytes() const {
-  return raw_.capacity() * sizeof(int16_t) + aside_.size() * 16;
+  const bool held = v > INT16_MIN && v <= INT16_MAX;
+  Store(i, held, held ? static_cast<int16_t>(v) : kAside, v);
 }
 
 namespace {

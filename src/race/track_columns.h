@@ -249,8 +249,48 @@ class PositionColumn : public ColumnBase<PositionColumn> {
   bool rounded_ = false;
 };
 
+// What speed and course share: one 16-bit word a sample (Column::kAside for a value kept
+// aside), the values no word holds kept aside.
+template <class Column, typename Raw>
+class WordColumn : public ColumnBase<Column> {
+ public:
+  void Prefetch(size_t i) const {
+    if (i < raw_.size()) PrefetchAt(&raw_[i]);
+  }
+  size_t size() const { return raw_.size(); }
+  void resize(size_t n) {
+    raw_.resize(n, 0);
+    aside_.Truncate(n);
+    this->Renewed();
+  }
+  void clear() { resize(0); }
+  // Every slot 0.
+  void Zero() {
+    this->Renewed();
+    raw_.assign(raw_.size(), Raw{0});
+    aside_.clear();
+  }
+  size_t MemoryBytes() const { return raw_.capacity() * sizeof(Raw) + aside_.size() * 16; }
+
+ protected:
+  // Sample i as the word q when `held`, else v kept aside.
+  void Store(size_t i, bool held, Raw q, double v) {
+    this->Edited();
+    if (held) {
+      if (raw_[i] == Column::kAside) aside_.Erase(i);
+      raw_[i] = q;
+    } else {
+      raw_[i] = Column::kAside;
+      aside_.Put(i, v);
+    }
+  }
+
+  std::vector<Raw> raw_;
+  AsideValues aside_;
+};
+
 // Speed over ground in knots, to the hundredth.
-class SpeedColumn : public ColumnBase<SpeedColumn> {
+class SpeedColumn : public WordColumn<SpeedColumn, uint16_t> {
  public:
   using value_type = double;
   static constexpr uint16_t kAside = 0xFFFF;
@@ -264,29 +304,11 @@ class SpeedColumn : public ColumnBase<SpeedColumn> {
   SampleRef<SpeedColumn> operator[](size_t i) { return {*this, i}; }
   // The hundredths of a knot held for sample i; kAside when the value is kept aside.
   uint16_t Hundredths(size_t i) const { return raw_[i]; }
-  void Prefetch(size_t i) const {
-    if (i < raw_.size()) PrefetchAt(&raw_[i]);
-  }
   void Set(size_t i, double v);
-
-  size_t size() const { return raw_.size(); }
-  void resize(size_t n) {
-    raw_.resize(n, 0);
-    aside_.Truncate(n);
-    Renewed();
-  }
-  void clear() { resize(0); }
-  // Every slot 0.
-  void Zero();
-  size_t MemoryBytes() const;
-
- private:
-  std::vector<uint16_t> raw_;
-  AsideValues aside_;
 };
 
 // Course over ground in whole degrees.
-class CourseColumn : public ColumnBase<CourseColumn> {
+class CourseColumn : public WordColumn<CourseColumn, int16_t> {
  public:
   using value_type = int;
   static constexpr int16_t kAside = INT16_MIN;
@@ -298,24 +320,7 @@ class CourseColumn : public ColumnBase<CourseColumn> {
     return q;
   }
   SampleRef<CourseColumn> operator[](size_t i) { return {*this, i}; }
-  void Prefetch(size_t i) const {
-    if (i < raw_.size()) PrefetchAt(&raw_[i]);
-  }
   void Set(size_t i, int v);
-
-  size_t size() const { return raw_.size(); }
-  void resize(size_t n) {
-    raw_.resize(n, 0);
-    aside_.Truncate(n);
-    Renewed();
-  }
-  void clear() { resize(0); }
-  void Zero();
-  size_t MemoryBytes() const;
-
- private:
-  std::vector<int16_t> raw_;
-  AsideValues aside_;
 };
 
 // The pair k (1 <= k < n) with time[k] <= t < time[k + 1], tried from `start` onwards and

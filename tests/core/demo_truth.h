@@ -25,13 +25,22 @@ inline bool HasDemo() {
   return kw::ReadWholeFile(DemoDir() + "truth/enoshima-r1-wind.csv", probe);
 }
 
-inline bool LoadDemoRace(kw::RaceSession& s, const QString& stem) {
+// Every race file of the demo folder.
+inline const QStringList kDemoRaceFiles = {"enoshima-r1.txt", "enoshima-coastal.txt",
+                                           "sagami-offshore.txt", "enoshima-practice.txt"};
+
+// Loads the demo folder's race file `file` ("enoshima-r1.txt").
+inline bool LoadDemoFile(kw::RaceSession& s, const QString& file) {
   s.race.ProgramFolder = DemoDir();
   kw::BuildRaceList(s.race);
   kw::ChooseRaceFile(s.race);
-  s.race.RaceFilePath = s.race.ProgramFolder + "raceadmin/" + stem + ".txt";
+  s.race.RaceFilePath = s.race.ProgramFolder + "raceadmin/" + file;
   kw::LoadHooks hooks;
   return kw::LoadRace(s, hooks).status == kw::LoadOutcome::Loaded;
+}
+
+inline bool LoadDemoRace(kw::RaceSession& s, const QString& stem) {
+  return LoadDemoFile(s, stem + ".txt");
 }
 
 // The cells of a truth CSV, header line left out.

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <map>
 
+#include "demo_truth.h"
 #include "race/model.h"
 #include "support/cli_run.h"
 #include "support/headless_browser.h"
@@ -138,9 +139,6 @@ void Keep(const QByteArray& png, const QString& name) {
   if (f.open(QIODevice::WriteOnly)) f.write(png);
 }
 
-const QStringList kDemoRaces = {"enoshima-r1.txt", "enoshima-coastal.txt", "sagami-offshore.txt",
-                                "enoshima-practice.txt"};
-
 #define NEED_BROWSER_AND_DEMO()                                        \
   if (HeadlessBrowser::Executable().isEmpty())                         \
     GTEST_SKIP() << "no chromium (bash scripts/setup.sh installs it)"; \
@@ -153,7 +151,7 @@ TEST(HtmlBrowser, EveryBoatStandsWhereTheKmlSnapshotPutsIt) {
   HeadlessBrowser browser;
   ASSERT_TRUE(browser.ok());
   browser.SetViewport(1280, 800);
-  for (const QString& race : kDemoRaces) {
+  for (const QString& race : kwtest::kDemoRaceFiles) {
     SCOPED_TRACE(race.toStdString());
     QTemporaryDir dir;
     const Written w = WritePage(race, dir);

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "cli/options.h"
+#include "demo_truth.h"
 #include "output/html_page.h"
 #include "session/loader.h"
 #include "session/session.h"
@@ -21,18 +22,6 @@
 using namespace kw;
 
 namespace {
-
-// Loads a race of the demo folder.
-bool LoadDemo(RaceSession& s, const QString& race) {
-  s.race.ProgramFolder = kwtest::DemoDir();
-  BuildRaceList(s.race);
-  s.race.RaceFilePath = s.race.ProgramFolder + "raceadmin/" + race;
-  LoadHooks hooks;
-  return LoadRace(s, hooks).status == LoadOutcome::Loaded;
-}
-
-const QStringList kDemoRaces = {"enoshima-r1.txt", "enoshima-coastal.txt", "sagami-offshore.txt",
-                                "enoshima-practice.txt"};
 
 // The JSON of the page's facts element.
 QJsonObject Facts(const std::string& page) {
@@ -52,9 +41,9 @@ long Occurrences(const std::string& text, const std::string& what) {
 }  // namespace
 
 TEST(HtmlPage, EachDemoRaceIsOneFileWithNothingFromOutside) {
-  for (const QString& race : kDemoRaces) {
+  for (const QString& race : kwtest::kDemoRaceFiles) {
     RaceSession s;
-    if (!LoadDemo(s, race)) GTEST_SKIP() << "no demo";
+    if (!kwtest::LoadDemoFile(s, race)) GTEST_SKIP() << "no demo";
     const std::string page = HtmlPageDocument(s.race, s.view, s.passing);
     const std::string name = race.toStdString();
     EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u) << name;

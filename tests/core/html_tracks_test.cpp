@@ -6,6 +6,7 @@
 
 #include "analysis/boat_state.h"
 #include "analysis/frame_state.h"
+#include "demo_truth.h"
 #include "output/html_tracks.h"
 #include "race/datetime.h"
 #include "race/model.h"
@@ -90,18 +91,6 @@ Track Straight(int n, double step) {
   return t;
 }
 
-// Loads a race of the demo folder.
-bool LoadDemo(RaceSession& s, const QString& race) {
-  s.race.ProgramFolder = kwtest::DemoDir();
-  BuildRaceList(s.race);
-  s.race.RaceFilePath = s.race.ProgramFolder + "raceadmin/" + race;
-  LoadHooks hooks;
-  return LoadRace(s, hooks).status == LoadOutcome::Loaded;
-}
-
-const QStringList kDemoRaces = {"enoshima-r1.txt", "enoshima-coastal.txt", "sagami-offshore.txt",
-                                "enoshima-practice.txt"};
-
 }  // namespace
 
 TEST(HtmlTracks, ThinnedTracksStayWithinTheToleranceAndShowTheBoatsAtTheSameTimes) {
@@ -153,9 +142,9 @@ TEST(HtmlTracks, ThinnedTracksStayWithinTheToleranceAndShowTheBoatsAtTheSameTime
 TEST(HtmlTracks, RealTracksThinWithinTheTolerance) {
   // Every demo boat, as loaded, and the real one-second dinghy tracks when present.
   std::vector<std::pair<std::string, Track>> tracks;
-  for (const QString& race : kDemoRaces) {
+  for (const QString& race : kwtest::kDemoRaceFiles) {
     RaceSession s;
-    if (!LoadDemo(s, race)) GTEST_SKIP() << "no demo";
+    if (!kwtest::LoadDemoFile(s, race)) GTEST_SKIP() << "no demo";
     for (int b = 1; b <= s.race.BoatCount; ++b) {
       Track t;
       for (int i = 1; i <= s.race.BoatSampleCount[b]; ++i)

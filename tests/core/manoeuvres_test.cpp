@@ -7,14 +7,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include <QFileInfo>
-
 #include "analysis/manoeuvres.h"
 #include "analysis/track_motion.h"
 #include "analysis/wind_estimate.h"
 #include "analysis/wind_used.h"
 #include "demo_truth.h"
-#include "race/numbers.h"
 #include "synthetic_sailing.h"
 
 using namespace kw;
@@ -210,30 +207,11 @@ TEST(Manoeuvres, FollowThePlanOfASailedTrack) {
 }
 
 // A real club race in Valencia (two dinghies, watches at 1 Hz), with its course from the race's
-// metadata as the real-race test builds it: each boat rounds three marks, tacks on both beats
+// metadata: each boat rounds three marks, tacks on both beats
 // and gybes on both runs, and pays a dinghy's price for it.
 TEST(Manoeuvres, RealClubRaceWithItsCourse) {
-  const QString src = kwtest::RealDataDir() + "maxsail-analytics/";
-  if (kwtest::RealDataDir().isEmpty() || !QFileInfo::exists(src)) GTEST_SKIP() << "no real data";
-  // The marks of the race's metadata, minutes of arc; a 100 m start and finish line through the
-  // start mark square to the committee's wind of 110 degrees.
-  const double b1[2] = {39.40691 * 60, -0.315 * 60}, s1[2] = {39.40921 * 60, -0.32253 * 60};
-  const double a = 200 * std::acos(-1.0) / 180, half = 50.0 / 1852;
-  const double c = std::cos(s1[0] / 60 * std::acos(-1.0) / 180);
-  const double dLat = half * std::cos(a), dLon = half * std::sin(a) / c;
-  auto f = [](double v) { return ShortestReal(v); };
   kwtest::DataFolder dir;
-  dir.Write("raceadmin/valencia.txt",
-            "T1,Valencia club race 1\nST,2025/06/21 13:24:00\nFT,2025/06/21 13:55:00\nTD,2\n"
-            "BT,5\nWD,110\nBN,a.gpx,ESP29375\nBN,b.gpx,ESP30782\nMK," +
-                f(b1[0]) + "," + f(b1[1]) + "\nMK," + f(s1[0]) + "," + f(s1[1]) + "\nLN," +
-                f(s1[0] - dLat) + "," + f(s1[1] - dLon) + "," + f(s1[0] + dLat) + "," +
-                f(s1[1] + dLon) + "\nCRS,L1,MK1,MK2,MK1,L1\n");
-  for (const auto& [boat, file] : {std::pair{"ESP29375", "a"}, std::pair{"ESP30782", "b"}}) {
-    std::string bytes;
-    ASSERT_TRUE(ReadWholeFile(src + QStringLiteral("2025-06-21-%1-P01.gpx").arg(boat), bytes));
-    dir.Write(QStringLiteral("gpsdat/%1.gpx").arg(file), bytes);
-  }
+  if (!kwtest::WriteValenciaRace(dir)) GTEST_SKIP() << "no real data";
   RaceSession s;
   s.race.ProgramFolder = dir.path();
   BuildRaceList(s.race);

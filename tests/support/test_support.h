@@ -36,6 +36,12 @@ std::string MakeGpx(int n, int year, int month, int day, int hour, int minute, i
 // The shared real-data folder, or empty when it is absent.
 QString RealDataDir();
 
+// A real two-dinghy club race (Valencia, 2025-06-21, race 1, watches at 1 Hz) written into
+// `dir` as raceadmin/valencia.txt: the boats' own GPX files, the marks of the race's metadata,
+// a 100 m start and finish line through the start mark square to the committee's wind, the
+// course L1 MK1 MK2 MK1 L1. False when the real data is not there.
+bool WriteValenciaRace(const DataFolder& dir);
+
 // The demo folder of the source tree.
 QString DemoDir();
 
